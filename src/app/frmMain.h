@@ -1,0 +1,82 @@
+#pragma once
+// The main window: owns the settings, the document and the list font for the whole run, and
+// routes every menu and toolbar command to its handler.
+#include "document/LineStore.h"
+#include "settings/IniSettings.h"
+
+#include <QMainWindow>
+#include <QVector>
+
+class Desktop;
+class LineListView;
+class QAction;
+class QLabel;
+
+class frmMain : public QMainWindow, private IniReadTarget {
+    Q_OBJECT
+  public:
+    frmMain(const QString& programDir, Desktop& desktop, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Brings the window into its initial state; runs before the window is first shown.
+    void Form_Load(const QString& commandLine);
+
+    IniSettingsRecord IniSettings;
+    LineStore LineList;
+    std::size_t LineCount() const { return LineList.rowCount(); }
+    static constexpr int PrintLeftMargin = 100;
+    static constexpr int PrintRightMargin = 100;
+
+    LineListView* List1() const { return list_; }
+    QAction* toolbarButton(const QString& key) const;
+    const QIcon& toolbarPicture(int index) const { return ImageListToolbar_[index - 1]; }
+    QString helpFile() const { return helpFile_; }
+    QString programDir() const { return programDir_; }
+
+    // Makes btnAppendMode show Append_mode (anything but 1 becomes 0).
+    void AppendModeCaptionSet();
+    // Loads a file into the list; a failure is reported here.
+    void text_read(const QString& fileName);
+    void Form_Resize();
+
+  public slots:
+    void mnuFileOpen_Click();
+    void mnuFilePrint_Click();
+    void mnuFileWrite_Click();
+    void mnuFilePaper_Click();
+    void mnuFileExit_Click();
+    void mnuSearch_Click();
+    void mnuComment_Click();
+    void mnuEditBig_Click();
+    void mnuEditSmall_Click();
+    void mnuSystemSet_Click();
+    void mnuPrnSet_Click();
+    void mnuFontSet_Click();
+    void mnuHelpIndex_Click();
+    void mnuHelpAbout_Click();
+    void ToolbarMain_ButtonClick(QAction* button);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    QMenu* createPopupMenu() override { return nullptr; }
+
+  private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void Form_Unload();
+    void file_open();
+    void setFontPanels();
+    void setListFontSize(double points);
+    void appendModeToggle();
+    int applyNumber(IniKey key, double value) override;
+    int applyText(IniKey key, const QString& value) override;
+
+    QString programDir_;
+    QString helpFile_;
+    Desktop& desktop_;
+    LineListView* list_ = nullptr;
+    QLabel* fontNamePanel_ = nullptr;
+    QLabel* fontSizePanel_ = nullptr;
+    QVector<QIcon> ImageListToolbar_;
+};

@@ -1,0 +1,19 @@
+#include "frmMain.h"
+#include "platform/Desktop.h"
+#include "resources/Pictures.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Karvel"));
+    QApplication::setApplicationVersion(QStringLiteral("3.00"));
+    QApplication::setWindowIcon(pictures::programIconSet());
+    // The one optional argument is taken whole: several words make one file name.
+    const QString commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    QtDesktop desktop;
+    frmMain window(QCoreApplication::applicationDirPath(), desktop);
+    window.Form_Load(commandLine);
+    window.show();
+    return app.exec();
+}

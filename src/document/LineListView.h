@@ -1,0 +1,56 @@
+#pragma once
+// The line list: shows the document's rows one per line and lets the user select them the way
+// any desktop list does (click, Shift+click, Ctrl+click, drag, arrows, Page keys, Home/End,
+// Ctrl+Space, Ctrl+A). Only the visible rows are decoded and painted; the selected flags are the
+// document's own.
+#include <QAbstractScrollArea>
+#include <cstddef>
+
+class LineStore;
+
+class LineListView : public QAbstractScrollArea {
+    Q_OBJECT
+  public:
+    explicit LineListView(LineStore& store, QWidget* parent = nullptr);
+
+    // The document was replaced: back to the top, first row current.
+    void documentReset();
+    // The selection changed behind the view's back (a search).
+    void selectionChanged();
+
+    // Gives the list its fixed horizontal scroll range.
+    void MakeScroll();
+    static constexpr int kHorizontalExtent = 4096;
+
+    int rowHeight() const;
+    std::ptrdiff_t currentRow() const { return current_; }
+    std::ptrdiff_t topRow() const;
+    std::ptrdiff_t rowAt(int y) const;
+    QRect rowRect(std::ptrdiff_t row) const;
+
+  signals:
+    void currentRowChanged(std::ptrdiff_t row);
+    void selectionEdited();
+
+  protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void changeEvent(QEvent*) override;
+    void scrollContentsBy(int, int) override { viewport()->update(); }
+
+  private:
+    void updateScrollBars();
+    void setCurrent(std::ptrdiff_t row);
+    void ensureVisible(std::ptrdiff_t row);
+    void selectOnly(std::ptrdiff_t row);
+    void selectFromAnchor(std::ptrdiff_t row, bool keepOthers);
+    std::ptrdiff_t rows() const;
+    int visibleRows() const;
+
+    LineStore& store_;
+    std::ptrdiff_t current_ = -1;
+    std::ptrdiff_t anchor_ = -1;
+};

@@ -1,0 +1,84 @@
+#include "LineStore.h"
+
+#include "platform/Cp932.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
+    bytes_ = std::move(bytes);
+    char* d = bytes_.data.get();
+    std::size_t size = bytes_.size;
+    starts_.clear();
+    starts_.reserve(size / 64 + 2);
+    starts_.push_back(0);
+    const char* p = d;
+    const char* end = d + size;
+    while (p < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
+        if (!cr)
+            break;
+        p = cr + 1;
+        if (p < end && *p == '\n')
+            ++p;
+        starts_.push_back(std::uint64_t(p - d));
+    }
+    if (starts_.back() != size) {
+        if (completeLinesOnly) {
+            size = starts_.back();
+        } else {
+            // Give the unterminated last line a terminator of its own, so every row ends in one.
+            d[size] = '\r';
+            d[size + 1] = '\n';
+            size += 2;
+            starts_.push_back(size);
+        }
+    }
+    bytes_.size = size;
+    if (starts_.capacity() > starts_.size() + starts_.size() / 4)
+        starts_.shrink_to_fit();
+    selected_.assign((rowCount() + 63) / 64, 0);
+}
+
+void LineStore::clear() {
+    bytes_ = ByteBuffer{};
+    starts_.assign(1, 0);
+    selected_.clear();
+}
+
+QByteArrayView LineStore::rowBytes(std::size_t row) const {
+    const char* d = bytes_.data.get();
+    const std::size_t begin = starts_[row];
+    std::size_t end = starts_[row + 1];
+    end -= d[end - 1] == '\n' ? 2 : 1;
+    return QByteArrayView(d + begin, qsizetype(end - begin));
+}
+
+QString LineStore::rowText(std::size_t row, std::size_t maxUnits) const {
+    const QByteArrayView b = rowBytes(row);
+    return cp932::decode(b.data(), std::size_t(b.size()), maxUnits);
+}
+
+void LineStore::setRangeSelected(std::size_t first, std::size_t last, bool on) {
+    if (first > last)
+        std::swap(first, last);
+    // Whole words at once: a range over millions of rows is a memset, not a loop over rows.
+    while (first <= last && (first & 63) != 0)
+        setSelected(first++, on);
+    while (first + 63 <= last) {
+        selected_[first >> 6] = on ? ~std::uint64_t(0) : 0;
+        first += 64;
+    }
+    while (first <= last)
+        setSelected(first++, on);
+}
+
+void LineStore::clearSelection() { std::fill(selected_.begin(), selected_.end(), 0); }
+
+std::size_t LineStore::selectedCount() const {
+    std::size_t n = 0;
+    for (std::uint64_t w : selected_)
+        n += std::size_t(std::popcount(w));
+    return n;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The document: the loaded file's bytes, the start of every row, and one selected bit per row.
+// Rows are decoded only when they are shown or searched; written out, they are the exact
+// bytes they were read from.
+#include "platform/FileIO.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class LineStore {
+  public:
+    // Bytes the caller must allocate after the content (see adopt).
+    static constexpr std::size_t kSlack = 2;
+
+    // Takes a file's bytes (allocated with kSlack spare bytes) and indexes its rows: a row ends
+    // at CR or CR LF; a lone LF stays inside the row; a terminator at the very end makes no
+    // extra row. With completeLinesOnly, an unterminated last line is dropped (the file failed
+    // while being read). Clears the selection.
+    void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
+    void clear();
+
+    std::size_t rowCount() const { return starts_.size() - 1; }
+    QByteArrayView rowBytes(std::size_t row) const;
+    // The row's text; at most maxUnits characters are decoded.
+    QString rowText(std::size_t row, std::size_t maxUnits = std::size_t(-1)) const;
+
+    // The whole buffer: every row followed by its terminator.
+    const char* data() const { return bytes_.data.get(); }
+    std::size_t dataSize() const { return starts_.back(); }
+    // First byte of each row; starts()[rowCount()] is dataSize().
+    const std::vector<std::uint64_t>& starts() const { return starts_; }
+
+    bool isSelected(std::size_t row) const { return (selected_[row >> 6] >> (row & 63)) & 1; }
+    void setSelected(std::size_t row, bool on) {
+        const std::uint64_t bit = std::uint64_t(1) << (row & 63);
+        on ? selected_[row >> 6] |= bit : selected_[row >> 6] &= ~bit;
+    }
+    // Sets rows first..last (inclusive, in either order) to on.
+    void setRangeSelected(std::size_t first, std::size_t last, bool on);
+    void clearSelection();
+    std::size_t selectedCount() const;
+
+  private:
+    ByteBuffer bytes_;
+    std::vector<std::uint64_t> starts_{0};
+    std::vector<std::uint64_t> selected_;
+};

@@ -1,0 +1,39 @@
+#pragma once
+// The port through which the program meets the person at the desk: message boxes and the
+// common dialogs. The Qt implementation shows real modal dialogs; tests answer them.
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+class QFont;
+
+class Desktop {
+  public:
+    virtual ~Desktop() = default;
+
+    // A message box with the exclamation icon and one OK button.
+    virtual void exclamation(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    // The open-file dialog; the chosen name, or "" when cancelled. Several chosen files come
+    // back as one name, their names joined with blanks, as the dialog reports them.
+    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+
+    // The save dialog: no name proposed, no question before replacing a file.
+    virtual QString saveFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+
+    // The font dialog, pre-set with font; returns the font the dialog ends with (on Cancel,
+    // the pre-set font).
+    virtual QFont chooseFont(QWidget* parent, const QFont& font) = 0;
+};
+
+// "label|patterns|label|patterns|" as the file dialogs take it, turned into Qt's name
+// filters. "*.*" means every file; patterns match in either case.
+QStringList qtNameFilters(const QString& filter);
+
+class QtDesktop : public Desktop {
+  public:
+    void exclamation(QWidget* parent, const QString& title, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& title, const QString& filter) override;
+    QFont chooseFont(QWidget* parent, const QFont& font) override;
+};

@@ -1,0 +1,167 @@
+#include "FileIO.h"
+
+#include "RuntimeError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kOutputBufferSize = 1 << 20;
+
+int writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= std::size_t(n);
+    }
+    return 0;
+}
+
+} // namespace
+
+FileReadResult readWholeFile(const QString& path, std::size_t slack) {
+    FileReadResult result;
+    if (path.isEmpty() || path.contains(QChar(0))) {
+        result.openError = runtime_error::BadFileName;
+        return result;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        result.openError = runtime_error::fromErrno(errno, path);
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        result.openError = runtime_error::fromErrno(errno, path);
+        ::close(fd);
+        return result;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        result.openError = runtime_error::PathFileAccess;
+        ::close(fd);
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.openError = runtime_error::BadFileName;
+        ::close(fd);
+        return result;
+    }
+    std::size_t capacity = std::size_t(st.st_size);
+    try {
+        result.bytes.data.reset(new char[capacity + slack]);
+    } catch (const std::bad_alloc&) {
+        result.readError = runtime_error::OutOfMemory;
+        ::close(fd);
+        return result;
+    }
+    // A file that grows while it is read is read up to the size it had at the open.
+    std::size_t got = 0;
+    while (got < capacity) {
+        ssize_t n = ::read(fd, result.bytes.data.get() + got, capacity - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            result.readError = runtime_error::fromErrno(errno, path);
+            break;
+        }
+        if (n == 0)
+            break;
+        got += std::size_t(n);
+    }
+    result.bytes.size = got;
+    ::close(fd);
+    return result;
+}
+
+bool replaceFileContent(const QString& path, const QByteArray& bytes) {
+    const QByteArray native = QFile::encodeName(path);
+    const QFileInfo info(path);
+    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                        info.fileName() + QStringLiteral(".XXXXXX"));
+    int fd = ::mkstemp(temp.data());
+    if (fd >= 0) {
+        struct stat old {};
+        mode_t mode = 0644;
+        if (::stat(native.constData(), &old) == 0)
+            mode = old.st_mode & 07777;
+        ::fchmod(fd, mode);
+        bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0 && ::fsync(fd) == 0;
+        ok = (::close(fd) == 0) && ok;
+        if (ok && ::rename(temp.constData(), native.constData()) == 0)
+            return true;
+        ::unlink(temp.constData());
+        return false;
+    }
+    // The directory takes no new file: write in place if the file itself allows it.
+    fd = ::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
+OutputFile::~OutputFile() { close(); }
+
+int OutputFile::open(const QString& path, bool append) {
+    close();
+    path_ = path;
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return runtime_error::BadFileName;
+    const QByteArray native = QFile::encodeName(path);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    fd_ = ::open(native.constData(), flags, 0666);
+    if (fd_ < 0)
+        return runtime_error::fromErrno(errno, path);
+    buffer_.reset(new char[kOutputBufferSize]);
+    used_ = 0;
+    return 0;
+}
+
+int OutputFile::flush() {
+    if (fd_ < 0 || used_ == 0)
+        return 0;
+    int err = writeAll(fd_, buffer_.get(), used_);
+    used_ = 0;
+    return err ? runtime_error::fromErrno(err, path_) : 0;
+}
+
+int OutputFile::write(const char* data, std::size_t size) {
+    if (fd_ < 0)
+        return runtime_error::BadFileName;
+    if (used_ + size > kOutputBufferSize) {
+        if (int err = flush())
+            return err;
+        if (size > kOutputBufferSize) {
+            int e = writeAll(fd_, data, size);
+            return e ? runtime_error::fromErrno(e, path_) : 0;
+        }
+    }
+    std::memcpy(buffer_.get() + used_, data, size);
+    used_ += size;
+    return 0;
+}
+
+int OutputFile::close() {
+    if (fd_ < 0)
+        return 0;
+    int err = flush();
+    if (::close(fd_) != 0 && err == 0)
+        err = runtime_error::fromErrno(errno, path_);
+    fd_ = -1;
+    buffer_.reset();
+    return err;
+}

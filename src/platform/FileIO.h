@@ -1,0 +1,52 @@
+#pragma once
+// Whole-file reading and output files on POSIX descriptors, so that every failure carries the
+// system's error number (mapped to the runtime's error codes by runtime_error::fromErrno).
+#include <QByteArray>
+#include <QString>
+#include <cstddef>
+#include <memory>
+
+// A block of bytes read from a file. Not initialised on allocation, so reading a large file
+// costs one copy from the page cache and nothing more.
+struct ByteBuffer {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+
+struct FileReadResult {
+    int openError = 0; // runtime error code; the file was not opened
+    int readError = 0; // runtime error code; the file was opened but not read to its end
+    ByteBuffer bytes;  // what was read (on a read error, the part read before it)
+};
+
+// Reads a regular file whole. Directories, FIFOs and devices are refused at the open, without
+// blocking on them. slack extra bytes are allocated after the content for the caller's use.
+FileReadResult readWholeFile(const QString& path, std::size_t slack = 0);
+
+// Replaces a file's content so that a failure at any moment leaves either the old or the new
+// content: the bytes go to a temporary file beside it, which is flushed and renamed over the
+// old one. Where the directory takes no new file, the file is written in place. Returns false
+// on failure (the old file, where there was one, is then left untouched by the rename path).
+bool replaceFileContent(const QString& path, const QByteArray& bytes);
+
+// An output text file opened for appending or from empty, written through a buffer.
+class OutputFile {
+  public:
+    OutputFile() = default;
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+    ~OutputFile();
+
+    // Each returns 0 or a runtime error code. After an error the file stays usable for close().
+    int open(const QString& path, bool append);
+    int write(const char* data, std::size_t size);
+    int write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    int close();
+
+  private:
+    int flush();
+    int fd_ = -1;
+    QString path_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
+};

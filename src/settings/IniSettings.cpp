@@ -1,0 +1,129 @@
+#include "IniSettings.h"
+
+#include "NumberRules.h"
+#include "platform/Cp932.h"
+#include "platform/FileIO.h"
+#include "platform/ProgramFiles.h"
+#include "platform/RuntimeError.h"
+
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+struct KeyInfo {
+    IniKey key;
+    const char* text;
+};
+
+constexpr std::array<KeyInfo, 10> kKeys{{
+    {IniKey::Append_mode, "Append_mode="},
+    {IniKey::Page_mode, "Page_mode="},
+    {IniKey::Top, "Top="},
+    {IniKey::Left, "Left="},
+    {IniKey::Height, "Height="},
+    {IniKey::Width, "Width="},
+    {IniKey::FontName, "FontName="},
+    {IniKey::FontSize, "FontSize="},
+    {IniKey::FileSel_mode, "FileSel_mode="},
+    {IniKey::SelFileName, "SelFileName="},
+}};
+
+bool isSingle(IniKey k) {
+    return k == IniKey::Top || k == IniKey::Left || k == IniKey::Height || k == IniKey::Width;
+}
+
+int applyLine(QByteArrayView line, IniReadTarget& target) {
+    for (const KeyInfo& k : kKeys) {
+        const QByteArrayView key(k.text);
+        if (!line.startsWith(key))
+            continue;
+        const QByteArrayView value = line.sliced(key.size());
+        int err = 0;
+        switch (k.key) {
+        case IniKey::FontName:
+        case IniKey::SelFileName:
+            err = target.applyText(k.key, cp932::decode(value.data(), value.size()));
+            break;
+        case IniKey::FontSize: {
+            float size = 0;
+            if (!numbers::toSingleStrict(value, &size, &err))
+                return err;
+            err = target.applyNumber(k.key, size);
+            break;
+        }
+        default: {
+            double v = numbers::val(value, &err);
+            if (err)
+                return err;
+            if (isSingle(k.key)) {
+                float f = 0;
+                if (!numbers::toSingle(v, &f))
+                    return runtime_error::Overflow;
+                v = f;
+            }
+            err = target.applyNumber(k.key, v);
+            break;
+        }
+        }
+        if (err)
+            return err;
+    }
+    return 0;
+}
+
+} // namespace
+
+QString iniFilePath(const QString& dir) {
+    return programFilePath(dir, QStringLiteral("KARVEL.INI"));
+}
+
+int iniFileRead(const QString& path, IniReadTarget& target) {
+    FileReadResult file = readWholeFile(path);
+    if (file.openError)
+        return file.openError == runtime_error::FileNotFound ? 0 : file.openError;
+    const char* p = file.bytes.data.get();
+    const char* end = p + file.bytes.size;
+    // A line ends at CR or CR LF; a lone LF stays in the line.
+    while (p < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
+        const char* lineEnd = cr ? cr : end;
+        if (file.readError && !cr)
+            break; // the unfinished last line of a file that failed while being read
+        if (int err = applyLine(QByteArrayView(p, lineEnd - p), target))
+            return err;
+        p = cr ? cr + 1 : end;
+        if (cr && p < end && *p == '\n')
+            ++p;
+    }
+    return file.readError;
+}
+
+QByteArray iniFileContent(const IniWriteState& s) {
+    using numbers::printForm;
+    QByteArray out;
+    auto line = [&out](const char* key, const QByteArray& value) {
+        out += key;
+        out += value;
+        out += "\r\n";
+    };
+    out += "[Karvel]\r\n";
+    line("Append_mode=", printForm(s.settings.Append_mode, numbers::Double));
+    line("Page_mode=", printForm(s.settings.Page_mode, numbers::Double));
+    if (!s.minimized) {
+        line("Top=", printForm(s.top, numbers::Single));
+        line("Left=", printForm(s.left, numbers::Single));
+        line("Height=", printForm(s.height, numbers::Single));
+        line("Width=", printForm(s.width, numbers::Single));
+    }
+    line("FontName=", cp932::encodeLossy(s.fontName));
+    line("FontSize=", printForm(s.fontSize, numbers::Single));
+    line("FileSel_mode=", printForm(s.settings.FileSel_mode, numbers::Double));
+    line("SelFileName=", cp932::encodeLossy(s.settings.SelFileName));
+    return out;
+}
+
+bool iniFileWrite(const QString& path, const IniWriteState& state) {
+    return replaceFileContent(path, iniFileContent(state));
+}

@@ -1,0 +1,54 @@
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString dec(const QByteArray& b) { return cp932::decode(b); }
+
+TEST(Cp932, DecodesUnitsAsTheUserSeesCharacters) {
+    struct Case {
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"abc\\~", QStringLiteral("abc\\~")},
+        {"\x83\x5c", QStringLiteral("ソ")},          // 0x5C as a trail byte
+        {"\x95\x5c\x8e\xa6", QStringLiteral("表示")},
+        {"\xb1\xdd", QStringLiteral("ｱﾝ")},         // half-width katakana
+        {"\x81\x60", QString(QChar(0xFF5E))},        // wave dash as code page 932 has it
+        {"\xed\x40\xfa\x5c", QStringLiteral("纊纊")}, // one character, two encodings
+        {"\x80\xa0\xfd", QString(3, QChar(0xFFFD))}, // bytes that map to nothing
+        {"a\x83", QStringLiteral("a") + QChar(0xFFFD)}, // lead byte at the end
+        {"\x83\x0d", QString(QChar(0xFFFD)) + QChar(0x0D)}, // lead byte before a CR
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(dec(c.bytes), c.text) << c.bytes.toHex().constData();
+}
+
+TEST(Cp932, CharactersWithSeveralEncodingsListThemAll) {
+    cp932::Form forms[3];
+    ASSERT_EQ(cp932::formsOf(0x7E8A, forms), 2);
+    EXPECT_EQ(forms[0].bytes[0], 0xFA); // the IBM form is preferred when writing
+    EXPECT_EQ(forms[1].bytes[0], 0xED);
+    ASSERT_EQ(cp932::formsOf(0x2252, forms), 2);
+    EXPECT_EQ(forms[0].bytes[0], 0x81);
+    EXPECT_EQ(forms[1].bytes[0], 0x87);
+    EXPECT_EQ(cp932::formsOf(0xFFE2, forms), 3);
+    EXPECT_EQ(cp932::formsOf(u'A', forms), 1);
+    EXPECT_EQ(cp932::formsOf(0x00E9, forms), 0); // é has no form
+}
+
+TEST(Cp932, EncodeReportsTheFirstCharacterWithoutAForm) {
+    qsizetype bad = -1;
+    EXPECT_EQ(cp932::encode(QStringLiteral("日本語"), &bad), QByteArray("\x93\xfa\x96\x7b\x8c\xea"));
+    EXPECT_FALSE(cp932::encode(QStringLiteral("ab😀"), &bad).has_value());
+    EXPECT_EQ(bad, 2);
+    EXPECT_EQ(cp932::encodeLossy(QStringLiteral("aé")), QByteArray("a?"));
+}
+
+TEST(Cp932, InputMethodVariantsMapToCodePage932Forms) {
+    const QString typed = QString(QChar(0x301C)) + QChar(0x2212) + QChar(0x00AC);
+    EXPECT_EQ(cp932::encode(cp932::toCp932Variants(typed)), QByteArray("\x81\x60\x81\x7c\x81\xca"));
+}
+
+} // namespace

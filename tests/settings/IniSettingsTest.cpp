@@ -1,0 +1,142 @@
+#include "platform/RuntimeError.h"
+#include "settings/IniSettings.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what the reader applies, in order.
+struct Recorder : IniReadTarget {
+    QStringList applied;
+    IniSettingsRecord settings;
+    int applyNumber(IniKey key, double value) override {
+        applied << QStringLiteral("%1=%2").arg(int(key)).arg(value);
+        if (key == IniKey::Append_mode)
+            settings.Append_mode = value;
+        if (key == IniKey::Page_mode)
+            settings.Page_mode = value;
+        if (key == IniKey::FileSel_mode)
+            settings.FileSel_mode = value;
+        return 0;
+    }
+    int applyText(IniKey key, const QString& value) override {
+        applied << QStringLiteral("%1=%2").arg(int(key)).arg(value);
+        if (key == IniKey::SelFileName)
+            settings.SelFileName = value;
+        return 0;
+    }
+};
+
+QString num(IniKey k, double v) { return QStringLiteral("%1=%2").arg(int(k)).arg(v); }
+QString txt(IniKey k, const QString& v) { return QStringLiteral("%1=%2").arg(int(k)).arg(v); }
+
+TEST(IniFileRead, AppliesRecognisedLinesInFileOrder) {
+    TempDir dir;
+    const QByteArray ini = "[Karvel]\r\n"
+                           "append_mode=1\r\n"     // another case: skipped
+                           " Top=100\r\n"          // leading blank: skipped
+                           "Top=abc\r\n"           // no number: 0
+                           "Page_mode=2\r\n"
+                           "Unknown=5\r\n"
+                           "FontSize= 9 \r\n"
+                           "FontSize=12\r"         // CR alone ends a line
+                           "SelFileName=\r\n"
+                           "SelFileName=C:\\a b.txt \n x\r\n" // a lone LF stays in the value
+                           "FontName=" + sjis("ＭＳ ゴシック") + "\r\n"
+                           "Width=1e3";            // last line without terminator
+    Recorder r;
+    EXPECT_EQ(iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini), r), 0);
+    const QStringList expected = {
+        num(IniKey::Top, 0),       num(IniKey::Page_mode, 2),
+        num(IniKey::FontSize, 9),  num(IniKey::FontSize, 12),
+        txt(IniKey::SelFileName, QString()),
+        txt(IniKey::SelFileName, QStringLiteral("C:\\a b.txt \n x")),
+        txt(IniKey::FontName, QStringLiteral("ＭＳ ゴシック")), num(IniKey::Width, 1000)};
+    EXPECT_EQ(r.applied, expected);
+}
+
+TEST(IniFileRead, StopsAtTheFirstBadLineKeepingWhatCameBefore) {
+    TempDir dir;
+    Recorder r;
+    const QString p = dir.write(QStringLiteral("KARVEL.INI"),
+                                "Page_mode=1\r\nFontSize=big\r\nFileSel_mode=1\r\n");
+    EXPECT_EQ(iniFileRead(p, r), runtime_error::TypeMismatch);
+    EXPECT_EQ(r.applied, QStringList{num(IniKey::Page_mode, 1)});
+
+    Recorder huge;
+    dir.write(QStringLiteral("KARVEL.INI"), "Top=1e39\r\nPage_mode=1\r\n");
+    EXPECT_EQ(iniFileRead(p, huge), runtime_error::Overflow);
+    EXPECT_TRUE(huge.applied.isEmpty());
+}
+
+TEST(IniFileRead, AMissingFileIsSilentButADirectoryIsAnError) {
+    TempDir dir;
+    Recorder r;
+    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r), 0);
+    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
+    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r), runtime_error::PathFileAccess);
+}
+
+TEST(IniFileRead, GarbageAndNulBytesAreSkipped) {
+    TempDir dir;
+    QByteArray ini("\0\xff\xfe garbage\r\nPage_mode=1\0junk\r\n", 32);
+    Recorder r;
+    EXPECT_EQ(iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini), r), 0);
+    EXPECT_EQ(r.settings.Page_mode, 1);
+}
+
+IniWriteState sampleState() {
+    IniWriteState s;
+    s.settings.Append_mode = 1;
+    s.settings.Page_mode = 2;
+    s.settings.FileSel_mode = 1;
+    s.settings.SelFileName = QStringLiteral("/home/太郎/out.txt");
+    s.top = 1500;
+    s.left = 1545.5f;
+    s.height = 4515;
+    s.width = 6615;
+    s.fontName = QStringLiteral("Noto Sans CJK JP");
+    s.fontSize = 9.75f;
+    return s;
+}
+
+TEST(IniFileWrite, WritesElevenLinesInOrder) {
+    const QByteArray expected = "[Karvel]\r\nAppend_mode= 1 \r\nPage_mode= 2 \r\nTop= 1500 \r\n"
+                                "Left= 1545.5 \r\nHeight= 4515 \r\nWidth= 6615 \r\n"
+                                "FontName=Noto Sans CJK JP\r\nFontSize= 9.75 \r\n"
+                                "FileSel_mode= 1 \r\nSelFileName=/home/" +
+                                sjis("太郎") + "/out.txt\r\n";
+    EXPECT_EQ(iniFileContent(sampleState()), expected);
+    IniWriteState minimized = sampleState();
+    minimized.minimized = true;
+    EXPECT_EQ(iniFileContent(minimized).count("\r\n"), 7);
+    EXPECT_FALSE(iniFileContent(minimized).contains("Top="));
+}
+
+TEST(IniFileWrite, WhatIsWrittenReadsBackToTheSameState) {
+    TempDir dir;
+    const QString p = iniFilePath(dir.path() + QStringLiteral("/"));
+    EXPECT_EQ(p, dir.path() + QStringLiteral("/KARVEL.INI"));
+    ASSERT_TRUE(iniFileWrite(p, sampleState()));
+    Recorder r;
+    EXPECT_EQ(iniFileRead(p, r), 0);
+    EXPECT_EQ(r.settings.Append_mode, 1);
+    EXPECT_EQ(r.settings.Page_mode, 2);
+    EXPECT_EQ(r.settings.FileSel_mode, 1);
+    EXPECT_EQ(r.settings.SelFileName, sampleState().settings.SelFileName);
+    EXPECT_TRUE(r.applied.contains(num(IniKey::Left, 1545.5)));
+    EXPECT_TRUE(r.applied.contains(num(IniKey::FontSize, 9.75)));
+}
+
+TEST(IniFileWrite, AFailedWriteLeavesTheOldFileWhole) {
+    TempDir dir;
+    // A directory in the way of the rename: the write fails and nothing is left behind.
+    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
+    EXPECT_FALSE(iniFileWrite(dir.file(QStringLiteral("KARVEL.INI")), sampleState()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("KARVEL.INI")});
+}
+
+} // namespace

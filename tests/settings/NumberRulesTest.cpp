@@ -1,0 +1,86 @@
+#include "platform/RuntimeError.h"
+#include "settings/NumberRules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Val, ReadsTheLongestLeadingNumber) {
+    struct Case {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"", 0},          {"abc", 0},      {" 1 ", 1},        {" 1 2", 12},     {"\t-3.5x", -3.5},
+        {"1.2.3", 1.2},   {"1e", 1},       {"1d2", 100},      {"1E+2", 100},    {"2e-1", 0.2},
+        {"+7", 7},        {"--7", 0},      {"&H10", 16},      {"&hFFFF", -1},   {"&HFFFF&", 65535},
+        {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&O17", 15}, {"&O177777", -1}, {".5", 0.5},
+        {"1\n0", 10},     {"12abc", 12},   {"&", 0},          {"1e999x", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(numbers::val(c.text), c.value) << c.text;
+}
+
+TEST(Val, ReportsOverflowForHugeNumbers) {
+    int err = 0;
+    numbers::val("1e999", &err);
+    EXPECT_EQ(err, runtime_error::Overflow);
+    numbers::val("1e-999", &err);
+    EXPECT_EQ(err, 0);
+}
+
+TEST(StrictConversion, AcceptsOnlyAWholeNumber) {
+    struct Case {
+        const char* text;
+        int error;
+        float value;
+    } cases[] = {
+        {" 9 ", 0, 9},        {"9.75", 0, 9.75f}, {"-1e1", 0, -10}, {"big", 13, 0},
+        {"", 13, 0},          {"9pt", 13, 0},     {"1e", 13, 0},    {"1e99", 6, 0},
+        {"&H10", 13, 0},      {"1 2", 13, 0},
+    };
+    for (const Case& c : cases) {
+        float v = 0;
+        int err = -1;
+        EXPECT_EQ(numbers::toSingleStrict(c.text, &v, &err), c.error == 0) << c.text;
+        EXPECT_EQ(err, c.error) << c.text;
+        if (c.error == 0) {
+            EXPECT_FLOAT_EQ(v, c.value);
+        }
+    }
+}
+
+TEST(PrintForm, WritesNumbersAsTheRuntimePrintsThem) {
+    struct Case {
+        double value;
+        numbers::Precision precision;
+        const char* text;
+    } cases[] = {
+        {1, numbers::Double, " 1 "},          {0, numbers::Double, " 0 "},
+        {-1, numbers::Double, "-1 "},         {9.75, numbers::Single, " 9.75 "},
+        {0.5, numbers::Single, " 0.5 "},      {1e7, numbers::Single, " 1E+07 "},
+        {12345678, numbers::Single, " 1.234568E+07 "}, {1e-15, numbers::Single, " 1E-15 "},
+        {1234567, numbers::Single, " 1234567 "}, {0.1, numbers::Single, " 0.1 "},
+        {2, numbers::Double, " 2 "},          {0.00001, numbers::Single, " 0.00001 "},
+        {1.234567e-5, numbers::Single, " 1.234567E-05 "}, {1e15, numbers::Double, " 1E+15 "},
+        {123456789012345, numbers::Double, " 123456789012345 "}, {-2.5e-20, numbers::Double, "-2.5E-20 "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(numbers::printForm(c.value, c.precision), QByteArray(c.text)) << c.text;
+    EXPECT_EQ(numbers::fontSizeText(9), " 9pts.");
+    EXPECT_EQ(numbers::fontSizeText(9.75), " 9.75pts.");
+}
+
+TEST(PrintForm, WrittenNumbersReadBackToTheSameValue) {
+    // Seven significant digits at most, as the written form keeps.
+    const double values[] = {0, 1, -1, 2, 9.75, 1440.5, 1e7, 1234567, -0.001, 3.4e38, 1e-30};
+    for (double v : values) {
+        const float f = float(v);
+        EXPECT_EQ(float(numbers::val(numbers::printForm(f, numbers::Single))), f) << v;
+        float strict = 0;
+        int err = 0;
+        EXPECT_TRUE(numbers::toSingleStrict(numbers::printForm(f, numbers::Single), &strict, &err));
+        EXPECT_EQ(strict, f);
+    }
+}
+
+} // namespace
