@@ -83,8 +83,8 @@ void frmMain::buildMenus() {
         menu->setObjectName(QLatin1String(m.name));
         menu->menuAction()->setObjectName(QLatin1String(m.name));
         for (const MenuEntry& e : m.entries) {
-            QAction* action = e.handler ? menu->addAction(QString::fromUtf8(e.caption))
-                                        : menu->addSeparator();
+            QAction* action =
+                e.handler ? menu->addAction(QString::fromUtf8(e.caption)) : menu->addSeparator();
             action->setObjectName(QLatin1String(e.name));
             if (e.handler)
                 connect(action, &QAction::triggered, this, e.handler);

@@ -1,20 +1,33 @@
 #include "frmMain.h"
 
+#include "dialogs/frmSystemSet.h"
+#include "dialogs/frmVersion.h"
 #include "document/FontSteps.h"
 #include "document/LineListView.h"
 #include "document/TextRead.h"
+#include "output/OutputRules.h"
+#include "output/PrintRows.h"
+#include "output/frmComment.h"
+#include "output/frmSelFileName.h"
+#include "platform/BusyCursor.h"
 #include "platform/Desktop.h"
+#include "platform/FileIO.h"
+#include "platform/Printer.h"
 #include "platform/ProgramFiles.h"
 #include "platform/RuntimeError.h"
 #include "platform/Twips.h"
 #include "resources/Pictures.h"
+#include "search/StrSearch.h"
+#include "search/frmSearch.h"
 #include "settings/NumberRules.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
 #include <QToolBar>
 
 namespace {
@@ -22,8 +35,8 @@ const QString kAppTitle = QStringLiteral("Karvel");
 const QString kOpenFilter = QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
 } // namespace
 
-frmMain::frmMain(const QString& programDir, Desktop& desktop, QWidget* parent)
-    : QMainWindow(parent), programDir_(programDir), desktop_(desktop) {
+frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, QWidget* parent)
+    : QMainWindow(parent), programDir_(programDir), desktop_(desktop), printer_(printer) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Karvel32"));
     setWindowIcon(pictures::programIconSet());
@@ -35,6 +48,8 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, QWidget* parent)
     buildStatusBar();
     move(twips::toPixels(1545), twips::toPixels(2010));
     resize(twips::toPixels(6615), twips::toPixels(4515) + menuBar()->sizeHint().height());
+    // F1 opens the help file from any window of the program, dialogs included.
+    qApp->installEventFilter(this);
 }
 
 frmMain::~frmMain() = default;
@@ -83,7 +98,32 @@ void frmMain::Form_Load(const QString& commandLine) {
 
 void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
+    // Lines still on an open page are printed rather than lost.
+    printer_.endDoc();
     event->accept();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        watched->isWidgetType()) {
+        showHelpFile();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::showHelpFile() {
+    FileReadResult file = readWholeFile(helpFile_);
+    if (file.openError || file.readError) {
+        desktop_.exclamation(
+            this, kAppTitle,
+            QStringLiteral("ヘルプファイル %1 を開けません: %2")
+                .arg(helpFile_,
+                     runtime_error::description(file.openError ? file.openError : file.readError)));
+        return;
+    }
+    desktop_.showHelp(this, QStringLiteral("Karvelのヘルプ"),
+                      QString::fromUtf8(file.bytes.data.get(), qsizetype(file.bytes.size)));
 }
 
 void frmMain::Form_Unload() {
@@ -99,7 +139,9 @@ void frmMain::Form_Unload() {
     iniFileWrite(iniFilePath(programDir_), state);
 }
 
-void frmMain::Form_Resize() { list_->MakeScroll(); }
+void frmMain::Form_Resize() {
+    list_->MakeScroll();
+}
 
 void frmMain::AppendModeCaptionSet() {
     QAction* button = toolbarButton(QStringLiteral("btnAppendMode"));
@@ -115,6 +157,10 @@ void frmMain::AppendModeCaptionSet() {
 
 void frmMain::setFontPanels() {
     fontNamePanel_->setText(list_->font().family());
+    setFontSizePanel();
+}
+
+void frmMain::setFontSizePanel() {
     fontSizePanel_->setText(
         QString::fromLatin1(numbers::fontSizeText(reportedFontSize(list_->font()))));
 }
@@ -131,20 +177,34 @@ int frmMain::applyNumber(IniKey key, double value) {
         IniSettings.Append_mode = value;
         AppendModeCaptionSet();
         break;
-    case IniKey::Page_mode: IniSettings.Page_mode = value; break;
-    case IniKey::FileSel_mode: IniSettings.FileSel_mode = value; break;
-    case IniKey::Top: move(x(), twips::toPixels(value)); break;
-    case IniKey::Left: move(twips::toPixels(value), y()); break;
-    case IniKey::Height: resize(width(), twips::toPixels(value)); break;
-    case IniKey::Width: resize(twips::toPixels(value), height()); break;
+    case IniKey::Page_mode:
+        IniSettings.Page_mode = value;
+        break;
+    case IniKey::FileSel_mode:
+        IniSettings.FileSel_mode = value;
+        break;
+    case IniKey::Top:
+        move(x(), twips::toPixels(value));
+        break;
+    case IniKey::Left:
+        move(twips::toPixels(value), y());
+        break;
+    case IniKey::Height:
+        resize(width(), twips::toPixels(value));
+        break;
+    case IniKey::Width:
+        resize(twips::toPixels(value), height());
+        break;
     case IniKey::FontSize:
         // A size the font cannot take is refused, as the list control refuses it.
         if (!(value > 0) || value > 16384)
             return runtime_error::InvalidCall;
         setListFontSize(value);
+        printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
         setFontPanels();
         break;
-    default: break;
+    default:
+        break;
     }
     return 0;
 }
@@ -156,6 +216,7 @@ int frmMain::applyText(IniKey key, const QString& value) {
         QFont font = list_->font();
         font.setFamily(value);
         list_->setFont(font);
+        printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
         setFontPanels();
     }
     return 0;
@@ -179,9 +240,9 @@ void frmMain::file_open() {
 void frmMain::ToolbarMain_ButtonClick(QAction* button) {
     using Handler = void (frmMain::*)();
     static const std::pair<const char*, Handler> kKeys[] = {
-        {"btnExit", &frmMain::mnuFileExit_Click},   {"btnOpen", &frmMain::mnuFileOpen_Click},
-        {"btnPrint", &frmMain::mnuFilePrint_Click}, {"btnFile", &frmMain::mnuFileWrite_Click},
-        {"btnPage", &frmMain::mnuFilePaper_Click},  {"btnFont", &frmMain::mnuFontSet_Click},
+        {"btnExit", &frmMain::mnuFileExit_Click},      {"btnOpen", &frmMain::mnuFileOpen_Click},
+        {"btnPrint", &frmMain::mnuFilePrint_Click},    {"btnFile", &frmMain::mnuFileWrite_Click},
+        {"btnPage", &frmMain::mnuFilePaper_Click},     {"btnFont", &frmMain::mnuFontSet_Click},
         {"btnAppendMode", &frmMain::appendModeToggle}, {"btnBig", &frmMain::mnuEditBig_Click},
         {"btnSmall", &frmMain::mnuEditSmall_Click},
     };
@@ -206,23 +267,127 @@ void frmMain::appendModeToggle() {
     }
 }
 
-void frmMain::mnuFileOpen_Click() { file_open(); }
+void frmMain::mnuFileOpen_Click() {
+    file_open();
+}
 
 void frmMain::mnuFileExit_Click() {
     close();
-    QCoreApplication::exit(0);
+    // End at once, whatever other window is still open (only inside the event loop: outside
+    // it there is nothing to end, and exit() would stop every later loop from running).
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
-// Commands whose behaviour comes with later work.
-void frmMain::mnuFilePrint_Click() {}
-void frmMain::mnuFileWrite_Click() {}
-void frmMain::mnuFilePaper_Click() {}
-void frmMain::mnuSearch_Click() {}
-void frmMain::mnuComment_Click() {}
-void frmMain::mnuEditBig_Click() {}
-void frmMain::mnuEditSmall_Click() {}
-void frmMain::mnuSystemSet_Click() {}
-void frmMain::mnuPrnSet_Click() {}
-void frmMain::mnuFontSet_Click() {}
-void frmMain::mnuHelpIndex_Click() {}
-void frmMain::mnuHelpAbout_Click() {}
+void frmMain::mnuFilePrint_Click() {
+    text_print();
+}
+
+void frmMain::text_print() {
+    const PrintMargins margins{PrintLeftMargin, PrintRightMargin};
+    bool ok = false;
+    {
+        BusyCursor busy;
+        ok = runPrintCommand(printer_, list_->font().family(), reportedFontSize(list_->font()),
+                             IniSettings.Page_mode,
+                             [&] { return printSelectedRows(printer_, LineList, margins); });
+    }
+    if (!ok)
+        desktop_.exclamation(this, kAppTitle, printer_.errorText());
+}
+
+void frmMain::mnuFilePaper_Click() {
+    if (!printer_.endDoc())
+        desktop_.exclamation(this, kAppTitle, printer_.errorText());
+}
+
+void frmMain::mnuFileWrite_Click() {
+    if (IniSettings.FileSel_mode == 0) {
+        text_fileout();
+        return;
+    }
+    frmSelFileName dialog(this, IniSettings, LineList, desktop_);
+    dialog.exec();
+}
+
+void frmMain::text_fileout() {
+    const QString name = desktop_.saveFileName(this, outputDialogTitle(), outputDialogFilter());
+    if (name.isEmpty())
+        return;
+    int err = 0;
+    {
+        BusyCursor busy;
+        err = writeSelectedRows(name, IniSettings.Append_mode, LineList);
+    }
+    if (err)
+        desktop_.exclamation(this, QString(), outputFailureText());
+}
+
+void frmMain::mnuSearch_Click() {
+    frmSearch dialog(this, SearchStr);
+    dialog.exec();
+    if (dialog.SearchOk) {
+        StrSearch(SearchStr, LineList);
+        list_->selectionChanged();
+    }
+}
+
+void frmMain::mnuComment_Click() {
+    frmComment dialog(this, IniSettings, printer_, list_->font(),
+                      PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_);
+    dialog.exec();
+}
+
+void frmMain::stepFont(FontStep step) {
+    setListFontSize(step.size);
+    if (!step.relayout)
+        return; // at the limit: no re-layout, and the panel keeps its text
+    Form_Resize();
+    setFontSizePanel();
+}
+
+void frmMain::mnuEditBig_Click() {
+    stepFont(enlargeStep(reportedFontSize(list_->font())));
+}
+void frmMain::mnuEditSmall_Click() {
+    stepFont(shrinkStep(reportedFontSize(list_->font())));
+}
+
+void frmMain::mnuSystemSet_Click() {
+    {
+        frmSystemSet dialog(this, IniSettings);
+        dialog.exec();
+    }
+    AppendModeCaptionSet();
+}
+
+void frmMain::mnuPrnSet_Click() {
+    if (QPrinter* setup = printer_.setupPrinter())
+        desktop_.printerSetup(this, *setup);
+}
+
+void frmMain::mnuFontSet_Click() {
+    const QFont chosen = desktop_.chooseFont(this, list_->font());
+    if (chosen.family().isEmpty())
+        return;
+    // Only the face and the size are taken from the dialog.
+    const float size = float(chosen.pointSizeF());
+    QFont font = list_->font();
+    font.setFamily(chosen.family());
+    font.setPointSizeF(size);
+    list_->setFont(font);
+    printer_.setFont(chosen.family(), size);
+    setFontPanels();
+}
+
+void frmMain::mnuHelpIndex_Click() {
+    QString error;
+    const QString document = programFilePath(programDir_, QStringLiteral("karvel.doc"));
+    if (!desktop_.startDetached(QStringLiteral("xdg-open"), {document}, &error))
+        desktop_.exclamation(this, kAppTitle, error);
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmVersion dialog(this);
+    dialog.exec();
+}

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: owns the settings, the document and the list font for the whole run, and
 // routes every menu and toolbar command to its handler.
+#include "document/FontSteps.h"
 #include "document/LineStore.h"
 #include "settings/IniSettings.h"
 
@@ -9,13 +10,15 @@
 
 class Desktop;
 class LineListView;
+class Printer;
 class QAction;
 class QLabel;
 
 class frmMain : public QMainWindow, private IniReadTarget {
     Q_OBJECT
   public:
-    frmMain(const QString& programDir, Desktop& desktop, QWidget* parent = nullptr);
+    frmMain(const QString& programDir, Desktop& desktop, Printer& printer,
+            QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Brings the window into its initial state; runs before the window is first shown.
@@ -26,6 +29,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     std::size_t LineCount() const { return LineList.rowCount(); }
     static constexpr int PrintLeftMargin = 100;
     static constexpr int PrintRightMargin = 100;
+    QString SearchStr;
 
     LineListView* List1() const { return list_; }
     QAction* toolbarButton(const QString& key) const;
@@ -58,6 +62,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QMenu* createPopupMenu() override { return nullptr; }
 
   private:
@@ -66,7 +71,12 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void buildStatusBar();
     void Form_Unload();
     void file_open();
+    void text_print();
+    void text_fileout();
+    void showHelpFile();
     void setFontPanels();
+    void setFontSizePanel();
+    void stepFont(FontStep step);
     void setListFontSize(double points);
     void appendModeToggle();
     int applyNumber(IniKey key, double value) override;
@@ -75,6 +85,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     QString programDir_;
     QString helpFile_;
     Desktop& desktop_;
+    Printer& printer_;
     LineListView* list_ = nullptr;
     QLabel* fontNamePanel_ = nullptr;
     QLabel* fontSizePanel_ = nullptr;

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 #include "platform/Desktop.h"
+#include "platform/Printer.h"
 #include "resources/Pictures.h"
 
 #include <QApplication>
@@ -12,7 +13,8 @@ int main(int argc, char* argv[]) {
     // The one optional argument is taken whole: several words make one file name.
     const QString commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     QtDesktop desktop;
-    frmMain window(QCoreApplication::applicationDirPath(), desktop);
+    QtPrinter printer;
+    frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
     window.Form_Load(commandLine);
     window.show();
     return app.exec();

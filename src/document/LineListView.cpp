@@ -27,13 +27,21 @@ LineListView::LineListView(LineStore& store, QWidget* parent)
     updateScrollBars();
 }
 
-std::ptrdiff_t LineListView::rows() const { return std::ptrdiff_t(store_.rowCount()); }
+std::ptrdiff_t LineListView::rows() const {
+    return std::ptrdiff_t(store_.rowCount());
+}
 
-int LineListView::rowHeight() const { return std::max(1, fontMetrics().height()); }
+int LineListView::rowHeight() const {
+    return std::max(1, fontMetrics().height());
+}
 
-int LineListView::visibleRows() const { return std::max(1, viewport()->height() / rowHeight()); }
+int LineListView::visibleRows() const {
+    return std::max(1, viewport()->height() / rowHeight());
+}
 
-std::ptrdiff_t LineListView::topRow() const { return verticalScrollBar()->value(); }
+std::ptrdiff_t LineListView::topRow() const {
+    return verticalScrollBar()->value();
+}
 
 std::ptrdiff_t LineListView::rowAt(int y) const {
     if (y < 0)
@@ -56,7 +64,9 @@ void LineListView::documentReset() {
     emit currentRowChanged(current_);
 }
 
-void LineListView::selectionChanged() { viewport()->update(); }
+void LineListView::selectionChanged() {
+    viewport()->update();
+}
 
 void LineListView::MakeScroll() {
     QScrollBar* h = horizontalScrollBar();
@@ -200,12 +210,24 @@ void LineListView::keyPressEvent(QKeyEvent* e) {
     const std::ptrdiff_t page = visibleRows();
     std::ptrdiff_t target = -1;
     switch (e->key()) {
-    case Qt::Key_Up: target = cur - 1; break;
-    case Qt::Key_Down: target = cur + 1; break;
-    case Qt::Key_PageUp: target = cur - std::max<std::ptrdiff_t>(1, page - 1); break;
-    case Qt::Key_PageDown: target = cur + std::max<std::ptrdiff_t>(1, page - 1); break;
-    case Qt::Key_Home: target = 0; break;
-    case Qt::Key_End: target = rows() - 1; break;
+    case Qt::Key_Up:
+        target = cur - 1;
+        break;
+    case Qt::Key_Down:
+        target = cur + 1;
+        break;
+    case Qt::Key_PageUp:
+        target = cur - std::max<std::ptrdiff_t>(1, page - 1);
+        break;
+    case Qt::Key_PageDown:
+        target = cur + std::max<std::ptrdiff_t>(1, page - 1);
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = rows() - 1;
+        break;
     case Qt::Key_Left:
     case Qt::Key_Right: {
         QScrollBar* h = horizontalScrollBar();
@@ -234,7 +256,8 @@ void LineListView::keyPressEvent(QKeyEvent* e) {
             return;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     if (target < 0 && e->key() != Qt::Key_Up && e->key() != Qt::Key_PageUp) {
         QAbstractScrollArea::keyPressEvent(e);

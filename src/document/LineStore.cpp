@@ -74,7 +74,9 @@ void LineStore::setRangeSelected(std::size_t first, std::size_t last, bool on) {
         setSelected(first++, on);
 }
 
-void LineStore::clearSelection() { std::fill(selected_.begin(), selected_.end(), 0); }
+void LineStore::clearSelection() {
+    std::fill(selected_.begin(), selected_.end(), 0);
+}
 
 std::size_t LineStore::selectedCount() const {
     std::size_t n = 0;

@@ -6,6 +6,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -42,6 +43,15 @@ class LineStore {
     void setRangeSelected(std::size_t first, std::size_t last, bool on);
     void clearSelection();
     std::size_t selectedCount() const;
+
+    // Calls f(row) for every selected row, in ascending order; f returns false to stop.
+    template <typename F> bool forEachSelected(F f) const {
+        for (std::size_t w = 0; w < selected_.size(); ++w)
+            for (std::uint64_t bits = selected_[w]; bits != 0; bits &= bits - 1)
+                if (!f(w * 64 + std::size_t(std::countr_zero(bits))))
+                    return false;
+        return true;
+    }
 
   private:
     ByteBuffer bytes_;

@@ -112,14 +112,29 @@ QString toCp932Variants(QStringView text) {
     QString out = text.toString();
     for (QChar& ch : out) {
         switch (ch.unicode()) {
-        case 0x301C: ch = QChar(0xFF5E); break; // WAVE DASH
-        case 0x2212: ch = QChar(0xFF0D); break; // MINUS SIGN
-        case 0x2016: ch = QChar(0x2225); break; // DOUBLE VERTICAL LINE
-        case 0x2014: ch = QChar(0x2015); break; // EM DASH
-        case 0x00A2: ch = QChar(0xFFE0); break; // CENT SIGN
-        case 0x00A3: ch = QChar(0xFFE1); break; // POUND SIGN
-        case 0x00AC: ch = QChar(0xFFE2); break; // NOT SIGN
-        default: break;
+        case 0x301C:
+            ch = QChar(0xFF5E);
+            break; // WAVE DASH
+        case 0x2212:
+            ch = QChar(0xFF0D);
+            break; // MINUS SIGN
+        case 0x2016:
+            ch = QChar(0x2225);
+            break; // DOUBLE VERTICAL LINE
+        case 0x2014:
+            ch = QChar(0x2015);
+            break; // EM DASH
+        case 0x00A2:
+            ch = QChar(0xFFE0);
+            break; // CENT SIGN
+        case 0x00A3:
+            ch = QChar(0xFFE1);
+            break; // POUND SIGN
+        case 0x00AC:
+            ch = QChar(0xFFE2);
+            break; // NOT SIGN
+        default:
+            break;
         }
     }
     return out;

@@ -16,8 +16,12 @@ namespace cp932 {
 
 inline constexpr char16_t kInvalid = 0xFFFD;
 
-inline bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-inline bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+inline bool isLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+inline bool isTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 // Length in bytes (1 or 2) of the unit that starts at p; p < end.
 inline std::size_t unitLength(const char* p, const char* end) {
@@ -32,7 +36,9 @@ char16_t decodeUnit(const char* p, std::size_t length);
 
 // Decodes bytes. At most maxUnits units are decoded (the rest is ignored).
 QString decode(const char* data, std::size_t size, std::size_t maxUnits = std::size_t(-1));
-inline QString decode(const QByteArray& bytes) { return decode(bytes.constData(), bytes.size()); }
+inline QString decode(const QByteArray& bytes) {
+    return decode(bytes.constData(), bytes.size());
+}
 
 // The bytes that decode to c: up to three forms (some characters have two or three), the
 // preferred form first. Returns the number of forms written to out (0: no form).

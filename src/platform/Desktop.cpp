@@ -1,8 +1,15 @@
 #include "Desktop.h"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 
 QStringList qtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -19,8 +26,7 @@ QStringList qtNameFilters(const QString& filter) {
                 patterns << p.toUpper();
         }
         patterns.removeDuplicates();
-        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                   QLatin1Char(')');
+        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out;
 }
@@ -55,4 +61,41 @@ QFont QtDesktop::chooseFont(QWidget* parent, const QFont& font) {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, font, parent);
     return ok ? chosen : font;
+}
+
+void QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.exec(); // the printer takes the choices only when the dialog is accepted
+}
+
+bool QtDesktop::startDetached(const QString& program, const QStringList& arguments,
+                              QString* error) {
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        *error = QStringLiteral("%1 が見つかりません。").arg(program);
+        return false;
+    }
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!process.startDetached()) {
+        *error = process.errorString();
+        return false;
+    }
+    return true;
+}
+
+void QtDesktop::showHelp(QWidget* parent, const QString& title, const QString& html) {
+    QDialog window(parent);
+    window.setWindowTitle(title);
+    window.resize(560, 480);
+    auto* browser = new QTextBrowser(&window);
+    browser->setOpenExternalLinks(true);
+    browser->setHtml(html);
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser);
+    window.exec();
 }

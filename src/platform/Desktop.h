@@ -6,6 +6,7 @@
 
 class QWidget;
 class QFont;
+class QPrinter;
 
 class Desktop {
   public:
@@ -24,6 +25,16 @@ class Desktop {
     // The font dialog, pre-set with font; returns the font the dialog ends with (on Cancel,
     // the pre-set font).
     virtual QFont chooseFont(QWidget* parent, const QFont& font) = 0;
+
+    // The printer setup dialog (printer, paper, orientation); Cancel changes nothing.
+    virtual void printerSetup(QWidget* parent, QPrinter& printer) = 0;
+
+    // Starts a program without waiting for it; false with *error set when it cannot start.
+    virtual bool startDetached(const QString& program, const QStringList& arguments,
+                               QString* error) = 0;
+
+    // Shows an HTML help text in a window of its own.
+    virtual void showHelp(QWidget* parent, const QString& title, const QString& html) = 0;
 };
 
 // "label|patterns|label|patterns|" as the file dialogs take it, turned into Qt's name
@@ -36,4 +47,8 @@ class QtDesktop : public Desktop {
     QString openFileName(QWidget* parent, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QFont chooseFont(QWidget* parent, const QFont& font) override;
+    void printerSetup(QWidget* parent, QPrinter& printer) override;
+    bool startDetached(const QString& program, const QStringList& arguments,
+                       QString* error) override;
+    void showHelp(QWidget* parent, const QString& title, const QString& html) override;
 };

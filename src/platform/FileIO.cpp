@@ -114,7 +114,9 @@ bool replaceFileContent(const QString& path, const QByteArray& bytes) {
     return (::close(fd) == 0) && ok;
 }
 
-OutputFile::~OutputFile() { close(); }
+OutputFile::~OutputFile() {
+    close();
+}
 
 int OutputFile::open(const QString& path, bool append) {
     close();

@@ -8,18 +8,30 @@ namespace runtime_error {
 
 QString description(int code) {
     switch (code) {
-    case InvalidCall: return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
-    case Overflow: return QStringLiteral("オーバーフローしました。");
-    case OutOfMemory: return QStringLiteral("メモリが不足しています。");
-    case TypeMismatch: return QStringLiteral("型が一致しません。");
-    case BadFileName: return QStringLiteral("ファイル名または番号が不正です。");
-    case FileNotFound: return QStringLiteral("ファイルが見つかりません。");
-    case DeviceIo: return QStringLiteral("デバイス I/O エラーです。");
-    case DiskFull: return QStringLiteral("ディスクの空き容量が不足しています。");
-    case PermissionDenied: return QStringLiteral("書き込みできません。");
-    case PathFileAccess: return QStringLiteral("パス名が無効です。");
-    case PathNotFound: return QStringLiteral("パスが見つかりません。");
-    default: return description(DeviceIo);
+    case InvalidCall:
+        return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
+    case Overflow:
+        return QStringLiteral("オーバーフローしました。");
+    case OutOfMemory:
+        return QStringLiteral("メモリが不足しています。");
+    case TypeMismatch:
+        return QStringLiteral("型が一致しません。");
+    case BadFileName:
+        return QStringLiteral("ファイル名または番号が不正です。");
+    case FileNotFound:
+        return QStringLiteral("ファイルが見つかりません。");
+    case DeviceIo:
+        return QStringLiteral("デバイス I/O エラーです。");
+    case DiskFull:
+        return QStringLiteral("ディスクの空き容量が不足しています。");
+    case PermissionDenied:
+        return QStringLiteral("書き込みできません。");
+    case PathFileAccess:
+        return QStringLiteral("パス名が無効です。");
+    case PathNotFound:
+        return QStringLiteral("パスが見つかりません。");
+    default:
+        return description(DeviceIo);
     }
 }
 
@@ -29,22 +41,29 @@ int fromErrno(int err, const QString& path) {
         if (!path.isEmpty() && !QFileInfo(path).absoluteDir().exists())
             return PathNotFound;
         return FileNotFound;
-    case ENOTDIR: return PathNotFound;
+    case ENOTDIR:
+        return PathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
-    case ETXTBSY: return PermissionDenied;
+    case ETXTBSY:
+        return PermissionDenied;
     case EISDIR:
     case ENAMETOOLONG:
     case EINVAL:
-    case ELOOP: return PathFileAccess;
+    case ELOOP:
+        return PathFileAccess;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return DiskFull;
-    case ENOMEM: return OutOfMemory;
+    case EFBIG:
+        return DiskFull;
+    case ENOMEM:
+        return OutOfMemory;
     case ENXIO:
-    case ENODEV: return BadFileName;
-    default: return DeviceIo;
+    case ENODEV:
+        return BadFileName;
+    default:
+        return DeviceIo;
     }
 }
 

@@ -11,7 +11,11 @@ inline double logicalDpi() {
     const QScreen* s = QGuiApplication::primaryScreen();
     return s ? s->logicalDotsPerInch() : 96.0;
 }
-inline int toPixels(double t, double dpi = logicalDpi()) { return int(std::lround(t * dpi / 1440.0)); }
-inline double fromPixels(double px, double dpi = logicalDpi()) { return px * 1440.0 / dpi; }
+inline int toPixels(double t, double dpi = logicalDpi()) {
+    return int(std::lround(t * dpi / 1440.0));
+}
+inline double fromPixels(double px, double dpi = logicalDpi()) {
+    return px * 1440.0 / dpi;
+}
 
 } // namespace twips

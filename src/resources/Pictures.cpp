@@ -2,6 +2,8 @@
 
 #include <QBitmap>
 #include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QString>
 
 // The pictures are compiled into this static library; they must be registered before use.
@@ -16,7 +18,7 @@ static void registerPictures() {
 namespace {
 
 const char* const kToolbarFiles[pictures::kToolbarPictureCount] = {
-    "01-exit", "02-open",      "03-file", "04-print", "05-eject",
+    "01-exit", "02-open",   "03-file",      "04-print", "05-eject",
     "06-font", "07-append", "08-overwrite", "09-big",   "10-small"};
 
 QPixmap load(const QString& path) {
@@ -42,8 +44,30 @@ QIcon toolbarPicture(int index) {
     return icon;
 }
 
-QPixmap programIcon() { return load(QStringLiteral(":/pictures/karvel32.xpm")); }
+QPixmap programIcon() {
+    return load(QStringLiteral(":/pictures/karvel32.xpm"));
+}
 
-QIcon programIconSet() { return QIcon(programIcon()); }
+QIcon programIconSet() {
+    return QIcon(programIcon());
+}
+
+QPixmap aboutLogo() {
+    QImage image(191, 63, QImage::Format_RGB888);
+    QPainter p(&image);
+    QLinearGradient sky(0, 0, 191, 63);
+    sky.setColorAt(0, QColor(0, 64, 192));
+    sky.setColorAt(1, QColor(128, 192, 255));
+    p.fillRect(image.rect(), sky);
+    p.drawPixmap(10, 15, programIcon());
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setPixelSize(26);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRect(50, 0, 141, 63), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Karvel"));
+    p.end();
+    return QPixmap::fromImage(image);
+}
 
 } // namespace pictures

@@ -13,5 +13,7 @@ QIcon toolbarPicture(int index);
 // The 32 x 32 program icon.
 QPixmap programIcon();
 QIcon programIconSet();
+// The About box's 191 x 63 logo.
+QPixmap aboutLogo();
 
 } // namespace pictures

@@ -12,8 +12,18 @@ struct IniSettingsRecord {
 };
 
 // The file's keys, in the order in which every line is tested against them.
-enum class IniKey { Append_mode, Page_mode, Top, Left, Height, Width, FontName, FontSize,
-                    FileSel_mode, SelFileName };
+enum class IniKey {
+    Append_mode,
+    Page_mode,
+    Top,
+    Left,
+    Height,
+    Width,
+    FontName,
+    FontSize,
+    FileSel_mode,
+    SelFileName
+};
 
 // Receives each recognised line as it is read. Numbers come as read (placement and font size
 // already in single precision); apply returns 0 or a runtime error code that stops reading.

@@ -29,5 +29,7 @@ QByteArray printFormTrimmed(double value, Precision precision);
 
 namespace numbers {
 // A font size as the status bar shows it: " 9pts.", " 9.75pts.".
-inline QByteArray fontSizeText(double points) { return printFormTrimmed(points, Single) + "pts."; }
+inline QByteArray fontSizeText(double points) {
+    return printFormTrimmed(points, Single) + "pts.";
+}
 } // namespace numbers

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 #include "document/LineListView.h"
 #include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
 #include "support/TempDir.h"
 
 #include <QLabel>
@@ -15,7 +16,7 @@ namespace {
 class MainFixture : public ::testing::Test {
   protected:
     std::unique_ptr<frmMain> start(const QString& commandLine = QString()) {
-        auto w = std::make_unique<frmMain>(dir.path(), desktop);
+        auto w = std::make_unique<frmMain>(dir.path(), desktop, printer);
         w->Form_Load(commandLine);
         return w;
     }
@@ -25,19 +26,32 @@ class MainFixture : public ::testing::Test {
     }
     TempDir dir;
     FakeDesktop desktop;
+    FakePrinter printer;
 };
 
 TEST_F(MainFixture, MenuBarHasEveryCaptionAndNoShortcut) {
     auto w = start();
-    const QStringList expected = {
-        "mnuFile:ファイル(&F)", "mnuFileOpen:ファイルを開く(&O)...", "mnuFileDmy1:",
-        "mnuFilePrint:印刷(&F)", "mnuFileWrite:ファイルへ書き出し(&F)...",
-        "mnuFilePaper:用紙排出(&H)", "mnuFileDmy2:", "mnuFileExit:終了(&X)", "mnuEdit:編集(&E)",
-        "mnuSearch:検索(&S)", "mnuComment:コメント出力(&C)", "mnuEditDmy1:",
-        "mnuEditBig:フォントサイズ拡大(&B)", "mnuEditSmall:フォントサイズ縮小(&S)",
-        "mnuOpt:オプション(&O)", "mnuSystemSet:システム設定(&S)...",
-        "mnuPrnSet:プリンタ設定(&P)...", "mnuFontSet:フォント設定(&F)...", "mnuHelp:ヘルプ(&H)",
-        "mnuHelpIndex:Karvelのヘルプ(&H)...", "mnuHelpAbout:バージョン情報(&A)..."};
+    const QStringList expected = {"mnuFile:ファイル(&F)",
+                                  "mnuFileOpen:ファイルを開く(&O)...",
+                                  "mnuFileDmy1:",
+                                  "mnuFilePrint:印刷(&F)",
+                                  "mnuFileWrite:ファイルへ書き出し(&F)...",
+                                  "mnuFilePaper:用紙排出(&H)",
+                                  "mnuFileDmy2:",
+                                  "mnuFileExit:終了(&X)",
+                                  "mnuEdit:編集(&E)",
+                                  "mnuSearch:検索(&S)",
+                                  "mnuComment:コメント出力(&C)",
+                                  "mnuEditDmy1:",
+                                  "mnuEditBig:フォントサイズ拡大(&B)",
+                                  "mnuEditSmall:フォントサイズ縮小(&S)",
+                                  "mnuOpt:オプション(&O)",
+                                  "mnuSystemSet:システム設定(&S)...",
+                                  "mnuPrnSet:プリンタ設定(&P)...",
+                                  "mnuFontSet:フォント設定(&F)...",
+                                  "mnuHelp:ヘルプ(&H)",
+                                  "mnuHelpIndex:Karvelのヘルプ(&H)...",
+                                  "mnuHelpAbout:バージョン情報(&A)..."};
     QStringList actual;
     for (QAction* title : w->menuBar()->actions()) {
         actual << title->objectName() + ":" + title->text();
@@ -102,7 +116,7 @@ TEST_F(MainFixture, AppendModeButtonMirrorsTheSetting) {
                               button->icon().cacheKey() == w->toolbarPicture(7).cacheKey() ? 7 : 8);
     };
     EXPECT_EQ(state(), std::make_pair(true, 8)); // overwrite at start
-    button->trigger();                            // the toolbar flips it, then reports the click
+    button->trigger();                           // the toolbar flips it, then reports the click
     EXPECT_EQ(w->IniSettings.Append_mode, 1);
     EXPECT_EQ(state(), std::make_pair(false, 7));
     button->trigger();
@@ -162,8 +176,8 @@ TEST_F(MainFixture, AWindowBeyondTheScreenIsBroughtBack) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int screenTwipsH = screen.height() * 15, screenTwipsW = screen.width() * 15;
     dir.write(QStringLiteral("KARVEL.INI"),
-              QByteArray("Top=") + QByteArray::number(screenTwipsH + 15) + "\r\nLeft=" +
-                  QByteArray::number(screenTwipsW + 15) + "\r\n");
+              QByteArray("Top=") + QByteArray::number(screenTwipsH + 15) +
+                  "\r\nLeft=" + QByteArray::number(screenTwipsW + 15) + "\r\n");
     auto w = start();
     EXPECT_EQ(w->pos(), QPoint(7, 7)); // 100 twips
     EXPECT_EQ(w->height(), (screenTwipsH - 300) / 15);

@@ -61,7 +61,8 @@ TEST(TextRead, AFailedOpenKeepsTheOldRowsAndSelection) {
     LineStore store;
     ASSERT_EQ(text_read(dir.write(QStringLiteral("a.txt"), "one\r\ntwo\r\n"), store), 0);
     store.setSelected(1, true);
-    EXPECT_EQ(text_read(dir.file(QStringLiteral("missing.txt")), store), runtime_error::FileNotFound);
+    EXPECT_EQ(text_read(dir.file(QStringLiteral("missing.txt")), store),
+              runtime_error::FileNotFound);
     EXPECT_EQ(text_read(dir.path(), store), runtime_error::PathFileAccess);
     EXPECT_EQ(rows(store), (QStringList{"one", "two"}));
     EXPECT_TRUE(store.isSelected(1));

@@ -4,7 +4,9 @@
 
 namespace {
 
-QString dec(const QByteArray& b) { return cp932::decode(b); }
+QString dec(const QByteArray& b) {
+    return cp932::decode(b);
+}
 
 TEST(Cp932, DecodesUnitsAsTheUserSeesCharacters) {
     struct Case {
@@ -12,13 +14,13 @@ TEST(Cp932, DecodesUnitsAsTheUserSeesCharacters) {
         QString text;
     } cases[] = {
         {"abc\\~", QStringLiteral("abc\\~")},
-        {"\x83\x5c", QStringLiteral("ソ")},          // 0x5C as a trail byte
+        {"\x83\x5c", QStringLiteral("ソ")}, // 0x5C as a trail byte
         {"\x95\x5c\x8e\xa6", QStringLiteral("表示")},
-        {"\xb1\xdd", QStringLiteral("ｱﾝ")},         // half-width katakana
-        {"\x81\x60", QString(QChar(0xFF5E))},        // wave dash as code page 932 has it
-        {"\xed\x40\xfa\x5c", QStringLiteral("纊纊")}, // one character, two encodings
-        {"\x80\xa0\xfd", QString(3, QChar(0xFFFD))}, // bytes that map to nothing
-        {"a\x83", QStringLiteral("a") + QChar(0xFFFD)}, // lead byte at the end
+        {"\xb1\xdd", QStringLiteral("ｱﾝ")},                 // half-width katakana
+        {"\x81\x60", QString(QChar(0xFF5E))},               // wave dash as code page 932 has it
+        {"\xed\x40\xfa\x5c", QStringLiteral("纊纊")},       // one character, two encodings
+        {"\x80\xa0\xfd", QString(3, QChar(0xFFFD))},        // bytes that map to nothing
+        {"a\x83", QStringLiteral("a") + QChar(0xFFFD)},     // lead byte at the end
         {"\x83\x0d", QString(QChar(0xFFFD)) + QChar(0x0D)}, // lead byte before a CR
     };
     for (const Case& c : cases)
@@ -40,7 +42,8 @@ TEST(Cp932, CharactersWithSeveralEncodingsListThemAll) {
 
 TEST(Cp932, EncodeReportsTheFirstCharacterWithoutAForm) {
     qsizetype bad = -1;
-    EXPECT_EQ(cp932::encode(QStringLiteral("日本語"), &bad), QByteArray("\x93\xfa\x96\x7b\x8c\xea"));
+    EXPECT_EQ(cp932::encode(QStringLiteral("日本語"), &bad),
+              QByteArray("\x93\xfa\x96\x7b\x8c\xea"));
     EXPECT_FALSE(cp932::encode(QStringLiteral("ab😀"), &bad).has_value());
     EXPECT_EQ(bad, 2);
     EXPECT_EQ(cp932::encodeLossy(QStringLiteral("aé")), QByteArray("a?"));

@@ -21,7 +21,8 @@ TEST(ReadWholeFile, RefusesWhatIsNoRegularFileWithTheRightError) {
         {dir.path(), runtime_error::PathFileAccess},
         {fifo, runtime_error::BadFileName}, // must not block waiting for a writer
         {QStringLiteral("/dev/zero"), runtime_error::BadFileName},
-        {dir.write(QStringLiteral("f"), "x") + QStringLiteral("/below"), runtime_error::PathNotFound},
+        {dir.write(QStringLiteral("f"), "x") + QStringLiteral("/below"),
+         runtime_error::PathNotFound},
         {QString(), runtime_error::BadFileName},
     };
     for (const Case& c : cases)

@@ -1,5 +1,5 @@
-#include "platform/RuntimeError.h"
 #include "settings/IniSettings.h"
+#include "platform/RuntimeError.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -29,31 +29,39 @@ struct Recorder : IniReadTarget {
     }
 };
 
-QString num(IniKey k, double v) { return QStringLiteral("%1=%2").arg(int(k)).arg(v); }
-QString txt(IniKey k, const QString& v) { return QStringLiteral("%1=%2").arg(int(k)).arg(v); }
+QString num(IniKey k, double v) {
+    return QStringLiteral("%1=%2").arg(int(k)).arg(v);
+}
+QString txt(IniKey k, const QString& v) {
+    return QStringLiteral("%1=%2").arg(int(k)).arg(v);
+}
 
 TEST(IniFileRead, AppliesRecognisedLinesInFileOrder) {
     TempDir dir;
     const QByteArray ini = "[Karvel]\r\n"
-                           "append_mode=1\r\n"     // another case: skipped
-                           " Top=100\r\n"          // leading blank: skipped
-                           "Top=abc\r\n"           // no number: 0
+                           "append_mode=1\r\n" // another case: skipped
+                           " Top=100\r\n"      // leading blank: skipped
+                           "Top=abc\r\n"       // no number: 0
                            "Page_mode=2\r\n"
                            "Unknown=5\r\n"
                            "FontSize= 9 \r\n"
-                           "FontSize=12\r"         // CR alone ends a line
+                           "FontSize=12\r" // CR alone ends a line
                            "SelFileName=\r\n"
                            "SelFileName=C:\\a b.txt \n x\r\n" // a lone LF stays in the value
-                           "FontName=" + sjis("ＭＳ ゴシック") + "\r\n"
-                           "Width=1e3";            // last line without terminator
+                           "FontName=" +
+                           sjis("ＭＳ ゴシック") +
+                           "\r\n"
+                           "Width=1e3"; // last line without terminator
     Recorder r;
     EXPECT_EQ(iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini), r), 0);
-    const QStringList expected = {
-        num(IniKey::Top, 0),       num(IniKey::Page_mode, 2),
-        num(IniKey::FontSize, 9),  num(IniKey::FontSize, 12),
-        txt(IniKey::SelFileName, QString()),
-        txt(IniKey::SelFileName, QStringLiteral("C:\\a b.txt \n x")),
-        txt(IniKey::FontName, QStringLiteral("ＭＳ ゴシック")), num(IniKey::Width, 1000)};
+    const QStringList expected = {num(IniKey::Top, 0),
+                                  num(IniKey::Page_mode, 2),
+                                  num(IniKey::FontSize, 9),
+                                  num(IniKey::FontSize, 12),
+                                  txt(IniKey::SelFileName, QString()),
+                                  txt(IniKey::SelFileName, QStringLiteral("C:\\a b.txt \n x")),
+                                  txt(IniKey::FontName, QStringLiteral("ＭＳ ゴシック")),
+                                  num(IniKey::Width, 1000)};
     EXPECT_EQ(r.applied, expected);
 }
 
@@ -76,7 +84,8 @@ TEST(IniFileRead, AMissingFileIsSilentButADirectoryIsAnError) {
     Recorder r;
     EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r), 0);
     QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
-    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r), runtime_error::PathFileAccess);
+    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r),
+              runtime_error::PathFileAccess);
 }
 
 TEST(IniFileRead, GarbageAndNulBytesAreSkipped) {

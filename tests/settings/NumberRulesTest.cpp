@@ -1,5 +1,5 @@
-#include "platform/RuntimeError.h"
 #include "settings/NumberRules.h"
+#include "platform/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,30 @@ TEST(Val, ReadsTheLongestLeadingNumber) {
         const char* text;
         double value;
     } cases[] = {
-        {"", 0},          {"abc", 0},      {" 1 ", 1},        {" 1 2", 12},     {"\t-3.5x", -3.5},
-        {"1.2.3", 1.2},   {"1e", 1},       {"1d2", 100},      {"1E+2", 100},    {"2e-1", 0.2},
-        {"+7", 7},        {"--7", 0},      {"&H10", 16},      {"&hFFFF", -1},   {"&HFFFF&", 65535},
-        {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&O17", 15}, {"&O177777", -1}, {".5", 0.5},
-        {"1\n0", 10},     {"12abc", 12},   {"&", 0},          {"1e999x", 0},
+        {"", 0},
+        {"abc", 0},
+        {" 1 ", 1},
+        {" 1 2", 12},
+        {"\t-3.5x", -3.5},
+        {"1.2.3", 1.2},
+        {"1e", 1},
+        {"1d2", 100},
+        {"1E+2", 100},
+        {"2e-1", 0.2},
+        {"+7", 7},
+        {"--7", 0},
+        {"&H10", 16},
+        {"&hFFFF", -1},
+        {"&HFFFF&", 65535},
+        {"&H10000", 65536},
+        {"&HFFFFFFFF", -1},
+        {"&O17", 15},
+        {"&O177777", -1},
+        {".5", 0.5},
+        {"1\n0", 10},
+        {"12abc", 12},
+        {"&", 0},
+        {"1e999x", 0},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(numbers::val(c.text), c.value) << c.text;
@@ -34,9 +53,8 @@ TEST(StrictConversion, AcceptsOnlyAWholeNumber) {
         int error;
         float value;
     } cases[] = {
-        {" 9 ", 0, 9},        {"9.75", 0, 9.75f}, {"-1e1", 0, -10}, {"big", 13, 0},
-        {"", 13, 0},          {"9pt", 13, 0},     {"1e", 13, 0},    {"1e99", 6, 0},
-        {"&H10", 13, 0},      {"1 2", 13, 0},
+        {" 9 ", 0, 9},  {"9.75", 0, 9.75f}, {"-1e1", 0, -10}, {"big", 13, 0},  {"", 13, 0},
+        {"9pt", 13, 0}, {"1e", 13, 0},      {"1e99", 6, 0},   {"&H10", 13, 0}, {"1 2", 13, 0},
     };
     for (const Case& c : cases) {
         float v = 0;
@@ -55,14 +73,22 @@ TEST(PrintForm, WritesNumbersAsTheRuntimePrintsThem) {
         numbers::Precision precision;
         const char* text;
     } cases[] = {
-        {1, numbers::Double, " 1 "},          {0, numbers::Double, " 0 "},
-        {-1, numbers::Double, "-1 "},         {9.75, numbers::Single, " 9.75 "},
-        {0.5, numbers::Single, " 0.5 "},      {1e7, numbers::Single, " 1E+07 "},
-        {12345678, numbers::Single, " 1.234568E+07 "}, {1e-15, numbers::Single, " 1E-15 "},
-        {1234567, numbers::Single, " 1234567 "}, {0.1, numbers::Single, " 0.1 "},
-        {2, numbers::Double, " 2 "},          {0.00001, numbers::Single, " 0.00001 "},
-        {1.234567e-5, numbers::Single, " 1.234567E-05 "}, {1e15, numbers::Double, " 1E+15 "},
-        {123456789012345, numbers::Double, " 123456789012345 "}, {-2.5e-20, numbers::Double, "-2.5E-20 "},
+        {1, numbers::Double, " 1 "},
+        {0, numbers::Double, " 0 "},
+        {-1, numbers::Double, "-1 "},
+        {9.75, numbers::Single, " 9.75 "},
+        {0.5, numbers::Single, " 0.5 "},
+        {1e7, numbers::Single, " 1E+07 "},
+        {12345678, numbers::Single, " 1.234568E+07 "},
+        {1e-15, numbers::Single, " 1E-15 "},
+        {1234567, numbers::Single, " 1234567 "},
+        {0.1, numbers::Single, " 0.1 "},
+        {2, numbers::Double, " 2 "},
+        {0.00001, numbers::Single, " 0.00001 "},
+        {1.234567e-5, numbers::Single, " 1.234567E-05 "},
+        {1e15, numbers::Double, " 1E+15 "},
+        {123456789012345, numbers::Double, " 123456789012345 "},
+        {-2.5e-20, numbers::Double, "-2.5E-20 "},
     };
     for (const Case& c : cases)
         EXPECT_EQ(numbers::printForm(c.value, c.precision), QByteArray(c.text)) << c.text;

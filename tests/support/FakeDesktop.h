@@ -16,7 +16,7 @@ class FakeDesktop : public Desktop {
     QList<Message> messages;
     QStringList openAnswers; // taken in order; "" is Cancel
     QStringList saveAnswers;
-    QStringList saveTitles;  // the titles the save dialog was shown with
+    QStringList saveTitles;          // the titles the save dialog was shown with
     std::optional<QFont> fontAnswer; // nullopt: Cancel
 
     void exclamation(QWidget*, const QString& title, const QString& text) override {
@@ -30,4 +30,20 @@ class FakeDesktop : public Desktop {
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
     QFont chooseFont(QWidget*, const QFont& font) override { return fontAnswer.value_or(font); }
+    int printerSetups = 0;
+    void printerSetup(QWidget*, QPrinter&) override { ++printerSetups; }
+    QStringList started; // "program arg..." of every start
+    QString startError;  // when set, starting fails with it
+    bool startDetached(const QString& program, const QStringList& args, QString* error) override {
+        started << (QStringList{program} + args).join(QLatin1Char(' '));
+        if (!startError.isEmpty())
+            *error = startError;
+        return startError.isEmpty();
+    }
+    QStringList helpShown; // titles
+    QString lastHelpHtml;
+    void showHelp(QWidget*, const QString& title, const QString& html) override {
+        helpShown << title;
+        lastHelpHtml = html;
+    }
 };

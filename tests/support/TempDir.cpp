@@ -17,4 +17,6 @@ QByteArray TempDir::read(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-QByteArray sjis(const char* utf8) { return *cp932::encode(QString::fromUtf8(utf8)); }
+QByteArray sjis(const char* utf8) {
+    return *cp932::encode(QString::fromUtf8(utf8));
+}

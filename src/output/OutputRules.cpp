@@ -1,0 +1,41 @@
+#include "OutputRules.h"
+
+#include "document/LineStore.h"
+#include "platform/FileIO.h"
+
+QString outputFailureText() {
+    return QStringLiteral("ファイルをオープンできません");
+}
+QString outputDialogTitle() {
+    return QStringLiteral("書き出しファイル名");
+}
+QString outputDialogFilter() {
+    return QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
+}
+
+int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows) {
+    OutputFile file;
+    if (int err = file.open(path, appendMode == 1))
+        return err;
+    int err = 0;
+    rows.forEachSelected([&](std::size_t row) {
+        const QByteArrayView bytes = rows.rowBytes(row);
+        err = file.write(bytes.data(), std::size_t(bytes.size()));
+        if (!err)
+            err = file.write("\r\n", 2);
+        return err == 0;
+    });
+    const int closeErr = file.close();
+    return err ? err : closeErr;
+}
+
+int writeLine(const QString& path, double appendMode, const QByteArray& line) {
+    OutputFile file;
+    if (int err = file.open(path, appendMode == 1))
+        return err;
+    int err = file.write(line);
+    if (!err)
+        err = file.write("\r\n", 2);
+    const int closeErr = file.close();
+    return err ? err : closeErr;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The output file's opening rule (append when Append_mode is 1, otherwise replace) and writing
+// rule (each selected row's bytes, in ascending row order, followed by CR LF).
+#include <QByteArray>
+#include <QString>
+
+class LineStore;
+
+// The message every failure on an output file shows, under an empty title.
+QString outputFailureText();
+// The save dialog's title and filter.
+QString outputDialogTitle();
+QString outputDialogFilter();
+
+// Writes the selected rows to path. Returns 0 or the runtime error of the failure; rows written
+// before a failure stay in the file, and the file is closed either way.
+int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows);
+
+// Writes one line (bytes, then CR LF) by the opening rule.
+int writeLine(const QString& path, double appendMode, const QByteArray& line);

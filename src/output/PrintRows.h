@@ -1,0 +1,39 @@
+#pragma once
+// Printing rows onto the open print document, wrapped character by character at the margins.
+#include <QStringView>
+
+class LineStore;
+class Printer;
+
+struct PrintMargins {
+    double left = 100;  // twips: where every printed line begins
+    double right = 100; // twips kept free before the page width
+};
+
+// Prints text as one row: each character is drawn, then the line is ended when the position
+// has reached the page width less the next character's width and the right margin; finally
+// the line is ended. A character is what the user sees as one (a surrogate pair is never
+// split). Returns false on a printer failure.
+bool printRow(Printer& printer, QStringView text, const PrintMargins& margins);
+
+// Prints the selected rows in ascending row order.
+bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargins& margins);
+
+class QFont;
+
+// One print command: the printer takes the list font's face and size, body draws, and the
+// document is ended when pageMode is 1. Returns false on a printer failure.
+template <typename Body>
+bool runPrintCommand(Printer& printer, const QString& family, double points, double pageMode,
+                     Body body);
+
+#include "platform/Printer.h"
+
+template <typename Body>
+bool runPrintCommand(Printer& printer, const QString& family, double points, double pageMode,
+                     Body body) {
+    printer.setFont(family, points);
+    if (!body())
+        return false;
+    return pageMode == 1 ? printer.endDoc() : true;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The comment dialog: one typed line, printed onto the current page or written to a file.
+#include "PrintRows.h"
+#include "platform/FixedDialog.h"
+
+class Desktop;
+class Printer;
+class QLineEdit;
+struct IniSettingsRecord;
+
+class frmComment : public FixedDialog {
+    Q_OBJECT
+  public:
+    frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, Printer& printer,
+               const QFont& listFont, const PrintMargins& margins, Desktop& desktop);
+    QLineEdit* txtComment;
+
+  public slots:
+    void cmdPrint_Click();
+    void cmdFile_Click();
+    void cmdCancel_Click() { close(); }
+
+  private:
+    const IniSettingsRecord& settings_;
+    Printer& printer_;
+    QString fontFamily_;
+    double fontSize_;
+    PrintMargins margins_;
+    Desktop& desktop_;
+};

@@ -1,0 +1,12 @@
+#pragma once
+#include <QApplication>
+
+// The hourglass while a command prints or writes; the default pointer again afterwards,
+// however the command ends.
+class BusyCursor {
+  public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};

@@ -1,0 +1,70 @@
+#include "FixedDialog.h"
+
+#include "Twips.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+
+FixedDialog::FixedDialog(QWidget* mainWindow, const QString& caption, int clientWidth,
+                         int clientHeight, bool toolWindow)
+    : QDialog(mainWindow), mainWindow_(mainWindow) {
+    setWindowTitle(caption);
+    setWindowFlags((toolWindow ? Qt::Tool : Qt::Dialog) | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(twips::toPixels(clientWidth), twips::toPixels(clientHeight));
+    setModal(true);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void FixedDialog::placeBesideMainWindow(int offsetTwips) {
+    if (mainWindow_)
+        move(mainWindow_->pos() +
+             QPoint(twips::toPixels(offsetTwips), twips::toPixels(offsetTwips)));
+}
+
+void FixedDialog::place(QWidget* w, QRect r) {
+    w->setGeometry(twips::toPixels(r.x()), twips::toPixels(r.y()), twips::toPixels(r.width()),
+                   twips::toPixels(r.height()));
+}
+
+QPushButton* FixedDialog::addButton(const char* name, const QString& caption, QRect twipsRect) {
+    auto* b = add<QPushButton>(this, name, twipsRect);
+    b->setText(caption);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+void FixedDialog::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void FixedDialog::enterMovesFocus(QWidget* box, QWidget* target) {
+    enterBox_ = box;
+    enterTarget_ = target;
+    box->installEventFilter(this);
+}
+
+bool FixedDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == enterBox_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            enterTarget_->setFocus(Qt::OtherFocusReason);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

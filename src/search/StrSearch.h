@@ -1,0 +1,15 @@
+#pragma once
+// Selects every row whose decoded text contains a string.
+#include <QStringView>
+#include <cstddef>
+
+class LineStore;
+
+// Adds to the selection every row that contains needle as an exact substring of its decoded
+// text; other rows keep their state. An empty needle selects every non-empty row; an empty
+// row is never selected. Returns the number of rows found.
+//
+// The search runs on the stored bytes: a byte match counts only where it starts on a
+// character boundary of its row, and a character with several encodings is found in any of
+// them, so the result is that of a search in the decoded text.
+std::size_t StrSearch(QStringView needle, LineStore& rows);

@@ -1,0 +1,212 @@
+#include "app/frmMain.h"
+#include "document/LineListView.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/Modal.h"
+#include "support/TempDir.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Commands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        w = std::make_unique<frmMain>(dir.path(), desktop, printer);
+        w->Form_Load(dir.write(QStringLiteral("in.txt"), "one\r\ntwo\r\nthree\r\n"));
+        w->show();
+        w->LineList.setSelected(2, true);
+        w->LineList.setSelected(0, true);
+    }
+    void trigger(const char* name) { w->findChild<QAction*>(QLatin1String(name))->trigger(); }
+    QString sizePanel() { return w->findChild<QLabel*>(QStringLiteral("FontSize"))->text(); }
+    double listSize() { return w->List1()->font().pointSizeF(); }
+    TempDir dir;
+    FakeDesktop desktop;
+    FakePrinter printer;
+    std::unique_ptr<frmMain> w;
+};
+
+TEST_F(Commands, EnlargeAndShrinkWalkTheSizeSequence) {
+    QFont f = w->List1()->font();
+    f.setPointSizeF(5);
+    w->List1()->setFont(f);
+    std::vector<double> sizes;
+    for (int i = 0; i < 21; ++i) {
+        trigger(i % 2 ? "btnBig" : "mnuEditBig");
+        sizes.push_back(listSize());
+    }
+    EXPECT_EQ(sizes, (std::vector<double>{6,  7,  8,  9,  10, 12, 14, 16,  19,  22, 26,
+                                          31, 37, 44, 52, 62, 74, 88, 105, 120, 120}));
+    EXPECT_EQ(sizePanel(), QStringLiteral(" 105pts.")); // the clamping steps leave the panel
+    sizes.clear();
+    for (int i = 0; i < 14; ++i) {
+        trigger(i % 2 ? "btnSmall" : "mnuEditSmall");
+        sizes.push_back(listSize());
+    }
+    EXPECT_EQ(sizes, (std::vector<double>{96, 76, 60, 48, 38, 30, 24, 19, 15, 12, 9, 7, 5, 5}));
+    EXPECT_EQ(sizePanel(), QStringLiteral(" 5pts.")); // 7 -> 5 by the 0.8 step shows
+}
+
+TEST_F(Commands, FontStepsFromOddSizes) {
+    struct Case {
+        double from;
+        bool bigger;
+        double to;
+    } cases[] = {{9.75, true, 11}, {150, false, 120}, {120, false, 96}, {6, false, 5},
+                 {7, false, 5},    {105, true, 120},  {100, true, 120}, {99, true, 118}};
+    for (const Case& c : cases) {
+        QFont f = w->List1()->font();
+        f.setPointSizeF(c.from);
+        w->List1()->setFont(f);
+        trigger(c.bigger ? "mnuEditBig" : "mnuEditSmall");
+        EXPECT_EQ(listSize(), c.to) << c.from;
+    }
+}
+
+TEST_F(Commands, FontDialogSetsListPrinterAndPanelsEvenOnCancel) {
+    desktop.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 13);
+    trigger("btnFont");
+    EXPECT_EQ(w->List1()->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(listSize(), 13);
+    EXPECT_EQ(printer.family, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(sizePanel(), QStringLiteral(" 13pts."));
+    desktop.fontAnswer.reset(); // Cancel leaves the pre-set font, which is applied again
+    printer.family.clear();
+    trigger("mnuFontSet");
+    EXPECT_EQ(printer.family, QStringLiteral("DejaVu Serif"));
+    w->close();
+    EXPECT_TRUE(TempDir::read(dir.file(QStringLiteral("KARVEL.INI")))
+                    .contains("FontName=DejaVu Serif\r\nFontSize= 13 \r\n"));
+}
+
+TEST_F(Commands, PrintAndEjectFromMenuAndToolbar) {
+    trigger("mnuFilePrint");
+    trigger("btnPrint");
+    EXPECT_TRUE(printer.ejected.isEmpty());
+    EXPECT_EQ(printer.family, w->List1()->font().family());
+    trigger("btnPage");
+    ASSERT_EQ(printer.ejected.size(), 1);
+    EXPECT_EQ(printer.ejected[0], (QStringList{"one", "three", "one", "three"}));
+    trigger("mnuFilePaper"); // nothing open: no message
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    w->IniSettings.Page_mode = 1;
+    trigger("mnuFilePrint");
+    EXPECT_EQ(printer.ejected.size(), 2);
+    EXPECT_EQ(w->LineList.selectedCount(), 2u);
+}
+
+TEST_F(Commands, APrinterFailureIsReported) {
+    printer.failPrint = true;
+    trigger("mnuFilePrint");
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("印刷できません。"));
+}
+
+TEST_F(Commands, AnOpenPageIsPrintedAtExit) {
+    trigger("mnuFilePrint");
+    w->close();
+    EXPECT_EQ(printer.ejected.size(), 1);
+}
+
+TEST_F(Commands, WriteAsksForAFileInMode0) {
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    desktop.saveAnswers = {out, QString()};
+    trigger("btnFile");
+    EXPECT_EQ(TempDir::read(out), "one\r\nthree\r\n");
+    EXPECT_EQ(desktop.saveTitles, QStringList{QStringLiteral("書き出しファイル名")});
+    trigger("mnuFileWrite"); // cancelled: nothing written, nothing shown
+    EXPECT_EQ(TempDir::read(out), "one\r\nthree\r\n");
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    desktop.saveAnswers = {dir.file(QStringLiteral("no/dir/out.txt"))};
+    trigger("mnuFileWrite");
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("ファイルをオープンできません"));
+    EXPECT_EQ(w->IniSettings.SelFileName, QString());
+}
+
+TEST_F(Commands, WriteOffersTheRememberedFileInOtherModes) {
+    const QString out = dir.file(QStringLiteral("fixed.txt"));
+    w->IniSettings.FileSel_mode = 2;
+    w->IniSettings.SelFileName = out;
+    whenModalShown([](QWidget* d) {
+        EXPECT_EQ(d->objectName(), QStringLiteral("frmSelFileName"));
+        d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    });
+    trigger("btnFile");
+    EXPECT_EQ(TempDir::read(out), "one\r\nthree\r\n");
+    EXPECT_TRUE(desktop.saveTitles.isEmpty());
+}
+
+TEST_F(Commands, SystemSettingsBringTheAppendButtonIntoLine) {
+    whenModalShown([](QWidget* d) {
+        d->findChildren<QRadioButton*>(QStringLiteral("optAppendMode"))[0]->click(); // 追加書き
+        d->close();
+    });
+    trigger("mnuSystemSet");
+    EXPECT_EQ(w->IniSettings.Append_mode, 1);
+    EXPECT_FALSE(w->toolbarButton(QStringLiteral("btnAppendMode"))->isChecked());
+}
+
+TEST_F(Commands, OnlyAConfirmedSearchSelects) {
+    w->LineList.clearSelection();
+    whenModalShown([](QWidget* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("txtSearch"))->setText(QStringLiteral("t"));
+        d->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+    });
+    trigger("mnuSearch");
+    EXPECT_EQ(w->LineList.selectedCount(), 0u);
+    EXPECT_EQ(w->SearchStr, QStringLiteral("t"));
+    whenModalShown(
+        [](QWidget* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click(); });
+    trigger("mnuSearch");
+    EXPECT_EQ(w->LineList.selectedCount(), 2u); // two, three
+    EXPECT_FALSE(w->LineList.isSelected(0));
+}
+
+TEST_F(Commands, CommentAndAboutOpenTheirDialogs) {
+    whenModalShown([](QWidget* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("コメント入力"));
+        d->findChild<QLineEdit*>(QStringLiteral("txtComment"))->setText(QStringLiteral("見出し"));
+        d->findChild<QPushButton*>(QStringLiteral("cmdPrint"))->click();
+    });
+    trigger("mnuComment");
+    EXPECT_EQ(printer.line, QStringList{QStringLiteral("見出し")});
+    whenModalShown([](QWidget* d) {
+        EXPECT_EQ(d->windowTitle(), QStringLiteral("バージョン情報"));
+        d->close();
+    });
+    trigger("mnuHelpAbout");
+}
+
+TEST_F(Commands, HelpOpensTheDocumentOrSaysWhyNot) {
+    trigger("mnuHelpIndex");
+    EXPECT_EQ(desktop.started,
+              QStringList{QStringLiteral("xdg-open ") + dir.file(QStringLiteral("karvel.doc"))});
+    desktop.startError = QStringLiteral("xdg-open が見つかりません。");
+    trigger("mnuHelpIndex");
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text, desktop.startError);
+}
+
+TEST_F(Commands, F1ShowsTheHelpFileOrAMessage) {
+    QTest::keyClick(w.get(), Qt::Key_F1);
+    ASSERT_EQ(desktop.messages.size(), 1); // no KARVEL.hlp in the test's program directory
+    EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("KARVEL.hlp")));
+    dir.write(QStringLiteral("KARVEL.hlp"), "<h1>ヘルプ</h1>");
+    QTest::keyClick(w->List1(), Qt::Key_F1);
+    EXPECT_EQ(desktop.helpShown.size(), 1);
+    EXPECT_TRUE(desktop.lastHelpHtml.contains(QStringLiteral("ヘルプ")));
+}
+
+TEST_F(Commands, PrinterSetupGoesToTheDialog) {
+    trigger("mnuPrnSet"); // a printer double has nothing to set up
+    EXPECT_EQ(desktop.printerSetups, 0);
+}
+
+} // namespace

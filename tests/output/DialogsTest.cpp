@@ -1,0 +1,160 @@
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "output/frmComment.h"
+#include "output/frmSelFileName.h"
+#include "settings/IniSettings.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/TempDir.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class OutputDialogs : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), "a\r\nb\r\nc\r\n"), rows), 0);
+        rows.setSelected(0, true);
+        rows.setSelected(2, true);
+        main.move(200, 150);
+    }
+    QPushButton* button(QWidget& d, const char* name) {
+        return d.findChild<QPushButton*>(QLatin1String(name));
+    }
+    TempDir dir;
+    LineStore rows;
+    IniSettingsRecord settings;
+    FakeDesktop desktop;
+    FakePrinter printer;
+    QWidget main;
+};
+
+TEST_F(OutputDialogs, SelFileNameWritesAndRemembersOnlyAfterSuccess) {
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    settings.Append_mode = 1;
+    {
+        frmSelFileName d(&main, settings, rows, desktop);
+        EXPECT_EQ(d.txtSelFileName->text(), QString()); // first use: empty
+        EXPECT_EQ(d.pos(), main.pos() + QPoint(7, 7));  // 100 twips
+        EXPECT_TRUE(d.windowFlags() & Qt::Tool);
+        d.show();
+        QTest::keyClicks(d.txtSelFileName, out);
+        QTest::keyClick(d.txtSelFileName, Qt::Key_Return); // only moves the focus
+        EXPECT_FALSE(QFile::exists(out));
+        EXPECT_EQ(d.focusWidget(), button(d, "cmdOk"));
+        QTest::keyClick(button(d, "cmdOk"), Qt::Key_Return); // Enter on the focused OK
+        EXPECT_EQ(TempDir::read(out), "a\r\nc\r\n");
+        EXPECT_FALSE(d.isVisible());
+    }
+    EXPECT_EQ(settings.SelFileName, out);
+    frmSelFileName again(&main, settings, rows, desktop);
+    EXPECT_EQ(again.txtSelFileName->text(), out);
+    again.show();
+    button(again, "cmdOk")->click();
+    EXPECT_EQ(TempDir::read(out), "a\r\nc\r\na\r\nc\r\n"); // append mode accumulates
+}
+
+TEST_F(OutputDialogs, SelFileNameFailureKeepsTheDialogAndTheOldName) {
+    settings.SelFileName = QStringLiteral("/old/name.txt");
+    frmSelFileName d(&main, settings, rows, desktop);
+    d.show();
+    const QString bad = dir.file(QStringLiteral("missing/out.txt"));
+    d.txtSelFileName->setText(bad);
+    button(d, "cmdOk")->click();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].title, QString());
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("ファイルをオープンできません"));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.txtSelFileName->text(), bad);
+    EXPECT_EQ(settings.SelFileName, QStringLiteral("/old/name.txt"));
+    QTest::keyClick(&d, Qt::Key_Escape); // no cancel button: Esc does nothing
+    EXPECT_TRUE(d.isVisible());
+    button(d, "cmdCancel")->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(settings.SelFileName, QStringLiteral("/old/name.txt"));
+}
+
+TEST_F(OutputDialogs, SelFileNameChangeOnlyFillsTheBoxAndEmptyOkWritesNothing) {
+    frmSelFileName d(&main, settings, rows, desktop);
+    d.show();
+    desktop.saveAnswers = {QStringLiteral("/chosen.txt"), QString()};
+    button(d, "cmdChange")->click();
+    EXPECT_EQ(d.txtSelFileName->text(), QStringLiteral("/chosen.txt"));
+    EXPECT_EQ(desktop.saveTitles, QStringList{QStringLiteral("書き出しファイル名")});
+    button(d, "cmdChange")->click(); // cancelled: the box keeps its content
+    EXPECT_EQ(d.txtSelFileName->text(), QStringLiteral("/chosen.txt"));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/chosen.txt")));
+    EXPECT_EQ(settings.SelFileName, QString());
+    d.txtSelFileName->clear();
+    button(d, "cmdOk")->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
+    frmComment d(&main, settings, printer, QFont(QStringLiteral("Serif"), 11), PrintMargins{},
+                 desktop);
+    EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80)); // 1200 twips
+    d.show();
+    EXPECT_TRUE(d.txtComment->text().isEmpty());
+    d.txtComment->setText(QStringLiteral("見出し"));
+    button(d, "cmdPrint")->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(printer.line, QStringList{QStringLiteral("見出し")});
+    EXPECT_EQ(printer.family, QStringLiteral("Serif"));
+    EXPECT_TRUE(printer.ejected.isEmpty());
+
+    settings.Page_mode = 1;
+    frmComment empty(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    empty.show();
+    button(empty, "cmdPrint")->click();
+    ASSERT_EQ(printer.ejected.size(), 1);
+    EXPECT_EQ(printer.ejected[0], (QStringList{QStringLiteral("見出し"), QString()}));
+}
+
+TEST_F(OutputDialogs, CommentIsWrittenWithVariantsMapped) {
+    const QString out = dir.file(QStringLiteral("c.txt"));
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    d.show();
+    d.txtComment->setText(QString(QChar(0x301C)) + QStringLiteral("注"));
+    desktop.saveAnswers = {out};
+    button(d, "cmdFile")->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(TempDir::read(out), QByteArray("\x81\x60") + sjis("注") + "\r\n");
+    EXPECT_EQ(settings.SelFileName, QString());
+}
+
+TEST_F(OutputDialogs, CommentWithoutACodePageFormIsRefusedAndKept) {
+    const QString out = dir.write(QStringLiteral("c.txt"), "precious\r\n");
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    d.show();
+    d.txtComment->setText(QStringLiteral("smile 😀"));
+    desktop.saveAnswers = {out};
+    button(d, "cmdFile")->click();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("U+1F600")));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.txtComment->text(), QStringLiteral("smile 😀"));
+    EXPECT_EQ(TempDir::read(out), "precious\r\n");
+}
+
+TEST_F(OutputDialogs, CommentWriteFailureKeepsTheDialogAndCancelClosesIt) {
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    d.show();
+    d.txtComment->setText(QStringLiteral("text"));
+    desktop.saveAnswers = {QStringLiteral("/dev/full")};
+    button(d, "cmdFile")->click();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("ファイルをオープンできません"));
+    EXPECT_TRUE(d.isVisible());
+    desktop.saveAnswers = {QString()}; // Cancel in the save dialog closes the comment too
+    button(d, "cmdFile")->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_TRUE(printer.line.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,80 @@
+#include "output/OutputRules.h"
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "platform/RuntimeError.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Rows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const QByteArray text = sjis("一行目") + "\r\n\r\nthree\r\n" +
+                                QByteArray("\x80\xff\x83", 3) + "\r\n" + QByteArray("\xed\x40", 2) +
+                                "\rlast";
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), text), rows), 0);
+    }
+    QString out() const { return dir.file(QStringLiteral("out.txt")); }
+    TempDir dir;
+    LineStore rows;
+};
+
+TEST_F(Rows, WritesSelectedRowsAsTheirBytesInIndexOrder) {
+    rows.setSelected(5, true);
+    rows.setSelected(1, true);
+    rows.setSelected(3, true);
+    rows.setSelected(4, true);
+    ASSERT_EQ(writeSelectedRows(out(), 0, rows), 0);
+    EXPECT_EQ(TempDir::read(out()), QByteArray("\r\n\x80\xff\x83\r\n\xed\x40\r\nlast\r\n"));
+}
+
+TEST_F(Rows, OverwriteReplacesAndAppendAdds) {
+    dir.write(QStringLiteral("out.txt"), "old line");
+    rows.setSelected(2, true);
+    ASSERT_EQ(writeSelectedRows(out(), 1, rows), 0); // joins the unterminated last line
+    EXPECT_EQ(TempDir::read(out()), "old linethree\r\n");
+    ASSERT_EQ(writeSelectedRows(out(), 1, rows), 0);
+    EXPECT_EQ(TempDir::read(out()), "old linethree\r\nthree\r\n");
+    ASSERT_EQ(writeSelectedRows(out(), 2, rows), 0); // anything but 1 overwrites
+    EXPECT_EQ(TempDir::read(out()), "three\r\n");
+}
+
+TEST_F(Rows, NoSelectionEmptiesInOverwriteModeAndKeepsInAppendMode) {
+    dir.write(QStringLiteral("out.txt"), "keep\r\n");
+    ASSERT_EQ(writeSelectedRows(out(), 1, rows), 0);
+    EXPECT_EQ(TempDir::read(out()), "keep\r\n");
+    ASSERT_EQ(writeSelectedRows(out(), 0, rows), 0);
+    EXPECT_EQ(TempDir::read(out()), "");
+    const QString created = dir.file(QStringLiteral("new.txt"));
+    ASSERT_EQ(writeSelectedRows(created, 1, rows), 0);
+    EXPECT_TRUE(QFile::exists(created));
+}
+
+TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
+    rows.setSelected(0, true);
+    const QString regular = dir.write(QStringLiteral("plain"), "x");
+    struct Case {
+        QString path;
+        int error;
+    } cases[] = {
+        {dir.file(QStringLiteral("missing/out.txt")), runtime_error::PathNotFound},
+        {regular + QStringLiteral("/out.txt"), runtime_error::PathNotFound},
+        {dir.path(), runtime_error::PathFileAccess},
+        {QStringLiteral("/dev/full"), runtime_error::DiskFull},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(writeSelectedRows(c.path, 0, rows), c.error) << c.path.toStdString();
+    EXPECT_EQ(TempDir::read(regular), "x");
+}
+
+TEST_F(Rows, WriteLineAddsCrLf) {
+    ASSERT_EQ(writeLine(out(), 0, QByteArray()), 0);
+    EXPECT_EQ(TempDir::read(out()), "\r\n");
+    ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), 0);
+    EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\n");
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "output/PrintRows.h"
+#include "platform/Printer.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+// Compatibility forms (the extractor reports some CJK glyphs as radicals) folded back.
+QString pdfText(const QString& pdf) {
+    return run("pdftotext", {"-layout", pdf, "-"}).normalized(QString::NormalizationForm_KC);
+}
+int pdfPages(const QString& pdf) {
+    const QString info = run("pdfinfo", {pdf});
+    const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
+    return at < 0 ? -1 : info.mid(at + 6).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+}
+
+class PdfPrinting : public ::testing::Test {
+  protected:
+    bool printRows(const QStringList& texts, double pageMode, double points = 10,
+                   const QString& family = QStringLiteral("DejaVu Sans")) {
+        return runPrintCommand(printer, family, points, pageMode, [&] {
+            for (const QString& t : texts)
+                if (!printRow(printer, t, PrintMargins{}))
+                    return false;
+            return true;
+        });
+    }
+    TempDir out;
+    QtPrinter printer{out.path()};
+};
+
+TEST_F(PdfPrinting, TwoPrintCommandsShareOneSheetUntilEjected) {
+    ASSERT_TRUE(printRows({"first group", "日本語の行"}, 0));
+    ASSERT_TRUE(printRows({"second group"}, 0));
+    EXPECT_TRUE(printer.writtenFiles().isEmpty()); // nothing reaches the printer yet
+    ASSERT_TRUE(printer.endDoc());
+    ASSERT_EQ(printer.writtenFiles().size(), 1);
+    const QString pdf = printer.writtenFiles()[0];
+    EXPECT_TRUE(QFileInfo(pdf).fileName().startsWith(QStringLiteral("Karvel-")));
+    EXPECT_EQ(pdfPages(pdf), 1);
+    const QString text = pdfText(pdf);
+    const qsizetype a = text.indexOf("first group"), b = text.indexOf("日本語の行"),
+                    c = text.indexOf("second group");
+    EXPECT_TRUE(a >= 0 && a < b && b < c) << text.toStdString();
+    EXPECT_TRUE(printer.endDoc()); // ejecting again: no sheet, no failure
+    EXPECT_EQ(printer.writtenFiles().size(), 1);
+}
+
+TEST_F(PdfPrinting, PageMode1GivesOneDocumentPerCommand) {
+    ASSERT_TRUE(printRows({"one"}, 1));
+    ASSERT_TRUE(printRows({"two"}, 1));
+    ASSERT_EQ(printer.writtenFiles().size(), 2);
+    EXPECT_NE(printer.writtenFiles()[0], printer.writtenFiles()[1]);
+    EXPECT_TRUE(pdfText(printer.writtenFiles()[1]).contains("two"));
+}
+
+TEST_F(PdfPrinting, LongRowsWrapAndManyRowsContinueOnANewPage) {
+    const QString longRow = QString(400, QLatin1Char('w'));
+    QStringList rows{longRow};
+    for (int i = 0; i < 120; ++i)
+        rows << QStringLiteral("row %1").arg(i);
+    ASSERT_TRUE(printRows(rows, 1));
+    const QString pdf = printer.writtenFiles().value(0);
+    EXPECT_GE(pdfPages(pdf), 2);
+    const QString text = pdfText(pdf);
+    const QRegularExpression wLine(QStringLiteral("^\\s*(w+)\\s*$"),
+                                   QRegularExpression::MultilineOption);
+    int lines = 0, ws = 0;
+    for (auto it = wLine.globalMatch(text); it.hasNext(); ++lines)
+        ws += int(it.next().capturedLength(1));
+    EXPECT_GE(lines, 3); // wrapped onto further lines
+    EXPECT_EQ(ws, 400);  // every character printed once
+    EXPECT_TRUE(text.contains("row 119"));
+}
+
+TEST_F(PdfPrinting, AFontChangeBetweenCommandsShowsInTheDocument) {
+    ASSERT_TRUE(printRows({"sans"}, 0, 10, QStringLiteral("DejaVu Sans")));
+    ASSERT_TRUE(printRows({"serif"}, 1, 14, QStringLiteral("DejaVu Serif")));
+    const QString fonts = run("pdffonts", {printer.writtenFiles().value(0)});
+    EXPECT_TRUE(fonts.contains("DejaVuSans")) << fonts.toStdString();
+    EXPECT_TRUE(fonts.contains("DejaVuSerif")) << fonts.toStdString();
+}
+
+TEST(PdfPrinter, AnUnwritableOutputIsAFailureWithAMessage) {
+    QtPrinter printer(QStringLiteral("/nonexistent/dir"));
+    EXPECT_FALSE(printer.print(QStringLiteral("x")));
+    EXPECT_TRUE(printer.errorText().contains(QStringLiteral("/nonexistent/dir")));
+    EXPECT_TRUE(printer.endDoc());
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+#include "search/StrSearch.h"
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Rows = std::vector<std::size_t>;
+
+Rows selected(const LineStore& s) {
+    Rows out;
+    s.forEachSelected([&](std::size_t r) {
+        out.push_back(r);
+        return true;
+    });
+    return out;
+}
+
+// Reference: the rows whose decoded text contains the needle.
+Rows decodedReference(const LineStore& s, const QString& needle) {
+    Rows out;
+    for (std::size_t i = 0; i < s.rowCount(); ++i) {
+        const QString t = s.rowText(i);
+        if (!t.isEmpty() && t.contains(needle))
+            out.push_back(i);
+    }
+    return out;
+}
+
+TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
+    TempDir dir;
+    const QByteArray text = "abc\r\nxabcx\r\nABC\r\n\r\n" +         // 0-3
+                            sjis("ソ表示") + "\r\n" +               // 4: 0x5C trail bytes
+                            "a\\b\r\n" +                            // 5: a real backslash
+                            QByteArray("\xed\x40", 2) + "\r\n" +    // 6: 纊 (NEC-selected)
+                            QByteArray("\xfa\x5c", 2) + "\r\n" +    // 7: 纊 (IBM)
+                            QByteArray("\x87\x90", 2) + "x\r\n" +   // 8: ≒ (NEC row 13)
+                            QByteArray("\x81\xe0", 2) + "\r\n" +    // 9: ≒ (JIS)
+                            QByteArray("\x80\xff", 2) + "\r\n" +    // 10: invalid bytes
+                            sjis("ｱｲｳ アイウ あいう") + "\r\n" +    // 11
+                            QByteArray("\x83\x83\x5c", 3) + "\r\n"; // 12: ャ then '\'
+    struct Case {
+        QString needle;
+        Rows rows;
+    } cases[] = {
+        {"abc", {0, 1}},
+        {"\\", {5, 12}}, // never inside ソ or 表
+        {QStringLiteral("ソ"), {4}},
+        {QStringLiteral("纊"), {6, 7}},
+        {QStringLiteral("≒"), {8, 9}},
+        {QStringLiteral("≒x"), {8}},
+        {QStringLiteral("ア"), {11}},
+        {QStringLiteral("ｱ"), {11}},
+        {QStringLiteral("\\"), {5, 12}},
+        {QString(QChar(0xFFFD)), {10}},
+        {QStringLiteral("é"), {}},
+        {QStringLiteral("\x5c"
+                        "b"),
+         {5}},
+        {QStringLiteral("c\r\nx"), {}}, // never across rows
+    };
+    for (const Case& c : cases) {
+        LineStore rows;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), text), rows), 0);
+        EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
+        EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
+        EXPECT_EQ(decodedReference(rows, c.needle), c.rows) << c.needle.toStdString();
+    }
+}
+
+TEST(StrSearch, AddsToTheSelectionAndNeverSelectsEmptyRows) {
+    TempDir dir;
+    LineStore rows;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), "abc\r\nxabcx\r\nABC\r\n\r\n"), rows),
+              0);
+    rows.setSelected(2, true);
+    StrSearch(QStringLiteral("abc"), rows);
+    EXPECT_EQ(selected(rows), (Rows{0, 1, 2}));
+    StrSearch(QString(), rows); // every non-empty row
+    EXPECT_EQ(selected(rows), (Rows{0, 1, 2}));
+    LineStore none;
+    EXPECT_EQ(StrSearch(QStringLiteral("x"), none), 0u);
+    EXPECT_EQ(StrSearch(QString(), none), 0u);
+}
+
+TEST(StrSearch, ScatteredHitsAcrossManyRowsMatchTheReference) {
+    TempDir dir;
+    QByteArray text;
+    const QByteArray words[] = {sjis("表示"), "ab",          sjis("ソフト"),
+                                "\\x",        sjis("纊"),    QByteArray("\xfa\x5c", 2),
+                                "",           sjis("データ")};
+    for (int i = 0; i < 3000; ++i)
+        text += words[(i * 7) % 8] + words[(i * 3) % 8] + "\r\n";
+    LineStore rows;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("m.txt"), text), rows), 0);
+    for (const QString& needle :
+         {QStringLiteral("\\"), QStringLiteral("纊"), QStringLiteral("示ab"),
+          QStringLiteral("トデ"), QStringLiteral("x纊")}) {
+        rows.clearSelection();
+        StrSearch(needle, rows);
+        EXPECT_EQ(selected(rows), decodedReference(rows, needle)) << needle.toStdString();
+    }
+}
+
+} // namespace

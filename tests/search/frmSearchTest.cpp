@@ -1,0 +1,46 @@
+#include "search/frmSearch.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(frmSearch, TheStringFollowsEveryEditAndOnlyOkConfirms) {
+    QWidget main;
+    QString searchStr;
+    {
+        frmSearch d(&main, searchStr);
+        d.show();
+        EXPECT_EQ(d.windowTitle(), QStringLiteral("文字列の検索"));
+        EXPECT_EQ(d.focusWidget(), d.txtSearch);
+        QTest::keyClicks(d.txtSearch, QStringLiteral("abc"));
+        EXPECT_EQ(searchStr, QStringLiteral("abc"));
+        d.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        EXPECT_FALSE(d.SearchOk);
+    }
+    frmSearch d(&main, searchStr);
+    d.show();
+    EXPECT_EQ(d.txtSearch->text(), QStringLiteral("abc")); // the cancelled text comes back
+    QTest::keyClick(d.txtSearch, Qt::Key_Return);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.SearchOk);
+    auto* ok = d.findChild<QPushButton*>(QStringLiteral("cmdOk"));
+    EXPECT_EQ(d.focusWidget(), ok);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_TRUE(d.isVisible());
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_TRUE(d.SearchOk);
+    EXPECT_FALSE(d.isVisible());
+}
+
+TEST(frmSearch, ClosingByTheCloseBoxIsACancel) {
+    QString searchStr = QStringLiteral("x");
+    frmSearch d(nullptr, searchStr);
+    d.show();
+    d.close();
+    EXPECT_FALSE(d.SearchOk);
+}
+
+} // namespace
