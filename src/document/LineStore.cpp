@@ -6,24 +6,44 @@
 #include <bit>
 #include <cstring>
 
+void LineStore::beginIndex() {
+    clear();
+    scanned_ = 0;
+}
+
+void LineStore::reserveRows(std::size_t fileSize) {
+    // About one row per 40 bytes; only the entries used take memory.
+    starts_.reserve(fileSize / 40 + 16);
+}
+
+void LineStore::indexRead(const char* d, std::size_t size) {
+    // A CR in the last byte waits for the next piece: an LF may follow it.
+    const char* p = d + scanned_;
+    const char* end = d + size;
+    while (p < end) {
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
+        if (!cr || cr + 1 == end) {
+            p = cr ? cr : end;
+            break;
+        }
+        p = cr + 1;
+        if (*p == '\n')
+            ++p;
+        starts_.push_back(std::uint64_t(p - d));
+    }
+    scanned_ = std::size_t(p - d);
+}
+
 void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
     bytes_ = std::move(bytes);
     char* d = bytes_.data.get();
     std::size_t size = bytes_.size;
-    starts_.clear();
-    starts_.reserve(size / 64 + 2);
-    starts_.push_back(0);
-    const char* p = d;
-    const char* end = d + size;
-    while (p < end) {
-        const char* cr = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
-        if (!cr)
-            break;
-        p = cr + 1;
-        if (p < end && *p == '\n')
-            ++p;
-        starts_.push_back(std::uint64_t(p - d));
-    }
+    if (scanned_ == 0)
+        starts_.assign(1, 0);
+    indexRead(d, size);
+    if (scanned_ < size && d[size - 1] == '\r') // the file ends in a lone CR
+        starts_.push_back(size);
+    scanned_ = 0;
     if (starts_.back() != size) {
         if (completeLinesOnly) {
             size = starts_.back();
@@ -36,7 +56,7 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
         }
     }
     bytes_.size = size;
-    if (starts_.capacity() > starts_.size() + starts_.size() / 4)
+    if (starts_.capacity() > 2 * starts_.size() + 1024)
         starts_.shrink_to_fit();
     selected_.assign((rowCount() + 63) / 64, 0);
 }

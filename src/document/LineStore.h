@@ -23,6 +23,12 @@ class LineStore {
     void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
     void clear();
 
+    // Indexing while a file is being read: beginIndex, then indexRead with all bytes read so
+    // far (rows whose terminator has arrived are indexed), then adopt with the whole buffer.
+    void beginIndex();
+    void reserveRows(std::size_t fileSize);
+    void indexRead(const char* data, std::size_t size);
+
     std::size_t rowCount() const { return starts_.size() - 1; }
     QByteArrayView rowBytes(std::size_t row) const;
     // The row's text; at most maxUnits characters are decoded.
@@ -57,4 +63,5 @@ class LineStore {
     ByteBuffer bytes_;
     std::vector<std::uint64_t> starts_{0};
     std::vector<std::uint64_t> selected_;
+    std::size_t scanned_ = 0; // bytes searched for terminators so far
 };

@@ -19,9 +19,19 @@ struct FileReadResult {
     ByteBuffer bytes;  // what was read (on a read error, the part read before it)
 };
 
+// Follows a read as it goes: opened(size) once the file is open, then read(data, size) after each
+// piece with all bytes read so far, on the calling thread, while they are still in the cache.
+class ReadObserver {
+  public:
+    virtual ~ReadObserver() = default;
+    virtual void opened(std::size_t size) { (void)size; }
+    virtual void read(const char* data, std::size_t size) { (void)data, (void)size; }
+};
+
 // Reads a regular file whole. Directories, FIFOs and devices are refused at the open, without
 // blocking on them. slack extra bytes are allocated after the content for the caller's use.
-FileReadResult readWholeFile(const QString& path, std::size_t slack = 0);
+FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,
+                             ReadObserver* observer = nullptr);
 
 // Replaces a file's content so that a failure at any moment leaves either the old or the new
 // content: the bytes go to a temporary file beside it, which is flushed and renamed over the

@@ -4,33 +4,71 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
 struct QtPrinter::State {
-    QPrinter setup{QPrinter::HighResolution};
+    QString requestedPdfDirectory;
+    std::unique_ptr<QPrinter> setup;   // made at first use: finding printers takes time
     std::unique_ptr<QPrinter> printer; // the open document's printer
     QPainter painter;
     QFont font;
-    QString pdfDirectory;
-    bool pdf = false;
-    double x = 0; // twips
-    double y = 0; // device pixels from the top of the printable area
+    QString pdfDirectory; // where documents go when there is no printer
+    double x = 0;         // twips
+    double y = 0;         // device pixels from the top of the printable area
     bool pageFull = false;
     QStringList written;
+    QHash<QString, double> widths; // twips, for the current font
+    // Characters printed one by one are drawn together when the line ends: the positions
+    // are those of the characters' own widths, and the page gets one run per line.
+    QString run;
+    double runX = 0;
 
-    void continueOnNewPageIfFull();
-
-    double toTwips(double px) const {
-        return px * 1440.0 / (printer ? printer->resolution() : setup.resolution());
+    QPrinter& setupPrinter() {
+        if (!setup) {
+            setup = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            if (!requestedPdfDirectory.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
+                pdfDirectory = requestedPdfDirectory;
+                if (pdfDirectory.isEmpty())
+                    pdfDirectory =
+                        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+                if (pdfDirectory.isEmpty())
+                    pdfDirectory = QDir::homePath();
+                setup->setOutputFormat(QPrinter::PdfFormat);
+            }
+        }
+        return *setup;
     }
-    double toPixels(double twips) const {
-        return twips * (printer ? printer->resolution() : setup.resolution()) / 1440.0;
-    }
-    QPrinter& device() { return printer ? *printer : setup; }
+    QPrinter& device() { return printer ? *printer : setupPrinter(); }
+    double toTwips(double px) { return px * 1440.0 / device().resolution(); }
+    double toPixels(double twips) { return twips * device().resolution() / 1440.0; }
     QFontMetricsF metrics() { return QFontMetricsF(font, &device()); }
+
+    double width(QStringView text) {
+        const QString key = text.toString();
+        auto it = widths.constFind(key);
+        if (it == widths.constEnd())
+            it = widths.insert(key, toTwips(metrics().horizontalAdvance(key)));
+        return *it;
+    }
+
+    void flushRun() {
+        if (run.isEmpty())
+            return;
+        painter.drawText(QPointF(toPixels(runX), y + metrics().ascent()), run);
+        run.clear();
+    }
+
+    void continueOnNewPageIfFull() {
+        if (pageFull) {
+            printer->newPage();
+            y = 0;
+            pageFull = false;
+        }
+    }
 
     QString nextPdfName() const {
         const QString stamp =
@@ -44,22 +82,14 @@ struct QtPrinter::State {
 };
 
 QtPrinter::QtPrinter(const QString& pdfDirectory) : d(std::make_unique<State>()) {
+    d->requestedPdfDirectory = pdfDirectory;
     d->font.setPointSizeF(9);
-    if (!pdfDirectory.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
-        d->pdf = true;
-        d->pdfDirectory = pdfDirectory;
-        if (d->pdfDirectory.isEmpty())
-            d->pdfDirectory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        if (d->pdfDirectory.isEmpty())
-            d->pdfDirectory = QDir::homePath();
-        d->setup.setOutputFormat(QPrinter::PdfFormat);
-    }
 }
 
 QtPrinter::~QtPrinter() = default;
 
 QPrinter* QtPrinter::setupPrinter() {
-    return &d->setup;
+    return &d->setupPrinter();
 }
 
 QStringList QtPrinter::writtenFiles() const {
@@ -67,9 +97,11 @@ QStringList QtPrinter::writtenFiles() const {
 }
 
 void QtPrinter::setFont(const QString& family, double points) {
+    d->flushRun();
     d->font.setFamily(family);
     if (points > 0)
         d->font.setPointSizeF(points);
+    d->widths.clear();
     if (d->painter.isActive())
         d->painter.setFont(d->font);
 }
@@ -77,30 +109,35 @@ void QtPrinter::setFont(const QString& family, double points) {
 double QtPrinter::currentX() const {
     return d->x;
 }
+
 void QtPrinter::setCurrentX(double twips) {
+    if (twips != d->x)
+        d->flushRun();
     d->x = twips;
 }
 
 double QtPrinter::textWidth(QStringView text) {
-    return text.isEmpty() ? 0 : d->toTwips(d->metrics().horizontalAdvance(text.toString()));
+    return text.isEmpty() ? 0 : d->width(text);
 }
 
 double QtPrinter::pageWidth() {
-    return d->toTwips(d->device().pageLayout().paintRectPixels(d->device().resolution()).width());
+    QPrinter& p = d->device();
+    return d->toTwips(p.pageLayout().paintRectPixels(p.resolution()).width());
 }
 
 bool QtPrinter::begin() {
     if (d->painter.isActive())
         return true;
+    QPrinter& setup = d->setupPrinter();
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setPageLayout(d->setup.pageLayout());
-    if (d->setup.outputFormat() == QPrinter::PdfFormat) {
+    printer->setPageLayout(setup.pageLayout());
+    if (setup.outputFormat() == QPrinter::PdfFormat) {
         printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(d->pdf && d->setup.outputFileName().isEmpty()
+        printer->setOutputFileName(!d->pdfDirectory.isEmpty() && setup.outputFileName().isEmpty()
                                        ? d->nextPdfName()
-                                       : d->setup.outputFileName());
+                                       : setup.outputFileName());
     } else {
-        printer->setPrinterName(d->setup.printerName());
+        printer->setPrinterName(setup.printerName());
     }
     printer->setDocName(QStringLiteral("Karvel"));
     d->printer = std::move(printer);
@@ -119,31 +156,25 @@ bool QtPrinter::begin() {
     return true;
 }
 
-// A new page is begun only when something goes onto it, so a document never ends in an
-// empty sheet.
-void QtPrinter::State::continueOnNewPageIfFull() {
-    if (pageFull) {
-        printer->newPage();
-        y = 0;
-        pageFull = false;
-    }
-}
-
 bool QtPrinter::print(QStringView text) {
     if (!begin())
         return false;
-    d->continueOnNewPageIfFull();
-    const QFontMetricsF fm = d->metrics();
-    const QString s = text.toString();
-    d->painter.drawText(QPointF(d->toPixels(d->x), d->y + fm.ascent()), s);
-    d->x += d->toTwips(fm.horizontalAdvance(s));
+    if (d->run.isEmpty()) {
+        // A new page is begun only when something goes onto it, so a document never ends
+        // in an empty sheet.
+        d->continueOnNewPageIfFull();
+        d->runX = d->x;
+    }
+    d->run += text;
+    d->x += d->width(text);
     return true;
 }
 
 bool QtPrinter::endLine() {
-    d->x = 0;
     if (!begin())
         return false;
+    d->flushRun();
+    d->x = 0;
     d->continueOnNewPageIfFull();
     const QFontMetricsF fm = d->metrics();
     d->y += fm.lineSpacing();
@@ -155,6 +186,7 @@ bool QtPrinter::endDoc() {
     d->x = 0;
     if (!d->painter.isActive())
         return true;
+    d->flushRun();
     const bool ok = d->painter.end();
     if (d->printer->outputFormat() == QPrinter::PdfFormat)
         d->written << d->printer->outputFileName();

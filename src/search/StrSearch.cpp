@@ -49,28 +49,76 @@ bool rowContains(QByteArrayView row, const Needle& needle) {
     return false;
 }
 
-// Rows containing anchor somewhere in their bytes are candidates; each is verified whole.
-std::size_t searchByAnchor(const QByteArray& anchor, const Needle& needle, LineStore& rows) {
+// The row that holds byte offset, searching forward from the row hint (hits come in order).
+std::size_t rowOf(const std::vector<std::uint64_t>& starts, std::size_t offset, std::size_t hint) {
+    std::size_t lo = hint, step = 1;
+    const std::size_t rows = starts.size() - 1;
+    while (lo + step < rows && starts[lo + step] <= offset) {
+        lo += step;
+        step *= 2;
+    }
+    const auto hi = starts.begin() + std::ptrdiff_t(std::min(rows, lo + step) + 1);
+    return std::size_t(std::upper_bound(starts.begin() + std::ptrdiff_t(lo), hi, offset) -
+                       starts.begin()) -
+           1;
+}
+
+// Finds the rows where the anchor (the bytes of needle characters from anchorIndex on) stands
+// on a character boundary with the whole needle around it. Character boundaries are found by
+// walking each row once from its start, however many hits it has.
+template <typename OnMatch>
+void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, const Needle& needle,
+                    const LineStore& rows, OnMatch onMatch) {
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
-    std::size_t found = 0;
-    std::size_t pos = 0;
+    std::size_t pos = 0, row = 0;
+    // The walk: the row being walked, the next boundary in it, the boundaries just before it.
+    std::size_t walkRow = std::size_t(-1), walkAt = 0, walked = 0;
+    std::vector<std::size_t> recent(anchorIndex + 1);
     while (pos < size) {
         const void* hit = ::memmem(data + pos, size - pos, anchor.constData(), anchor.size());
         if (!hit)
             break;
         const std::size_t offset = std::size_t(static_cast<const char*>(hit) - data);
-        const std::size_t row =
-            std::size_t(std::upper_bound(starts.begin(), starts.end(), offset) - starts.begin()) -
-            1;
-        if (rowContains(rows.rowBytes(row), needle)) {
-            rows.setSelected(row, true);
-            ++found;
+        row = rowOf(starts, offset, row);
+        const QByteArrayView bytes = rows.rowBytes(row);
+        const char* rowBegin = bytes.data();
+        const char* rowEnd = rowBegin + bytes.size();
+        if (rowBegin + (offset - starts[row]) + anchor.size() > rowEnd) {
+            pos = offset + 1; // runs into the terminator
+            continue;
         }
-        pos = starts[row + 1];
+        // Walk from a known character boundary: where the last walk in this row stopped, or
+        // the nearest byte before the needle's earliest start that cannot be a trail byte
+        // (a character starts there), whichever is later.
+        const std::size_t rowStart = starts[row];
+        const std::size_t earliest = offset - std::min(offset - rowStart, 2 * anchorIndex);
+        const bool continuing = walkRow == row && walkAt <= earliest;
+        const std::size_t floor = continuing ? walkAt : rowStart;
+        std::size_t back = earliest;
+        while (back > floor && cp932::isTrailByte(static_cast<unsigned char>(data[back])))
+            --back;
+        if (!continuing || back > walkAt) {
+            walkRow = row;
+            walkAt = back;
+            walked = 0;
+        }
+        while (walkAt < offset) {
+            recent[walked++ % recent.size()] = walkAt;
+            walkAt += cp932::unitLength(data + walkAt, rowEnd);
+        }
+        if (walkAt == offset && walked >= anchorIndex) {
+            recent[walked % recent.size()] = walkAt; // the anchor's own boundary, not counted
+            const std::size_t start = recent[(walked - anchorIndex) % recent.size()];
+            if (matchesAt(data + start, rowEnd, needle)) {
+                onMatch(row);
+                pos = starts[row + 1];
+                continue;
+            }
+        }
+        pos = offset + 1;
     }
-    return found;
 }
 
 } // namespace
@@ -109,19 +157,29 @@ std::size_t StrSearch(QStringView needleText, LineStore& rows) {
         for (std::size_t i = bestStart; i < bestStart + bestLen; ++i)
             anchor.append(reinterpret_cast<const char*>(needle[i].forms[0].bytes),
                           needle[i].forms[0].length);
-        return searchByAnchor(anchor, needle, rows);
+        std::size_t found = 0;
+        searchByAnchor(anchor, bestStart, needle, rows, [&](std::size_t row) {
+            rows.setSelected(row, true);
+            ++found;
+        });
+        return found;
     }
     // Every character has several forms or none: one pass per form of the first that has any.
     auto multi =
         std::find_if(needle.begin(), needle.end(), [](const NeedleChar& c) { return c.count > 0; });
     if (multi != needle.end()) {
-        std::size_t found = 0;
+        std::vector<std::size_t> hits; // a row may be found by more than one form
         for (int f = 0; f < multi->count; ++f) {
             const QByteArray anchor(reinterpret_cast<const char*>(multi->forms[f].bytes),
                                     multi->forms[f].length);
-            found += searchByAnchor(anchor, needle, rows);
+            searchByAnchor(anchor, std::size_t(multi - needle.begin()), needle, rows,
+                           [&](std::size_t row) { hits.push_back(row); });
         }
-        return found;
+        std::sort(hits.begin(), hits.end());
+        hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
+        for (std::size_t row : hits)
+            rows.setSelected(row, true);
+        return hits.size();
     }
     std::size_t found = 0;
     for (std::size_t i = 0; i < count; ++i)

@@ -1,0 +1,55 @@
+// Writes a code page 932 log-like corpus: CR LF lines of about 100 bytes, Japanese and ASCII,
+// from a fixed seed, so every run measures the same bytes.
+#include <QString>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/Cp932.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s FILE ROWS\n", argv[0]);
+        return 2;
+    }
+    const long long rows = std::atoll(argv[2]);
+    std::mt19937_64 rng(932);
+    const QStringList words = {
+        QStringLiteral("サーバー"), QStringLiteral("接続"),     QStringLiteral("ファイル"),
+        QStringLiteral("表示"),     QStringLiteral("ソフト"),   QStringLiteral("データベース"),
+        QStringLiteral("処理"),     QStringLiteral("完了"),     QStringLiteral("印刷"),
+        QStringLiteral("ユーザー"), QStringLiteral("ﾃｽﾄ"),      QStringLiteral("能力"),
+        QStringLiteral("①"),        QStringLiteral("纊"),       QStringLiteral("request"),
+        QStringLiteral("timeout"),  QStringLiteral("id="),      QStringLiteral("path=C:\\logs\\"),
+        QStringLiteral("status"),   QStringLiteral("OK"),       QStringLiteral("が"),
+        QStringLiteral("を"),       QStringLiteral("しました"), QStringLiteral("。")};
+    const char* levels[] = {"INFO ", "WARN ", "ERROR", "DEBUG", "TRACE", "NOTE ", "AUDIT", "FATAL"};
+    std::vector<std::string> encoded;
+    for (const QString& w : words)
+        encoded.push_back(cp932::encode(w)->toStdString());
+    FILE* out = std::fopen(argv[1], "wb");
+    if (!out)
+        return 1;
+    std::string line;
+    for (long long i = 0; i < rows; ++i) {
+        line.clear();
+        char head[64];
+        std::snprintf(head, sizeof head, "2026-12-%02d %02d:%02d:%02d %s ", int(1 + (i / 97) % 28),
+                      int(rng() % 24), int(rng() % 60), int(rng() % 60), levels[rng() % 8]);
+        line += head;
+        const std::size_t target = 60 + rng() % 80;
+        while (line.size() < target) {
+            line += encoded[rng() % encoded.size()];
+            if (rng() % 3 == 0)
+                line += ' ';
+            if (rng() % 5 == 0)
+                line += std::to_string(rng() % 100000);
+        }
+        line += "\r\n";
+        std::fwrite(line.data(), 1, line.size(), out);
+    }
+    return std::fclose(out) == 0 ? 0 : 1;
+}

@@ -1,0 +1,320 @@
+// Measures the program's operations beside the reference commands a user would otherwise
+// reach for, on the same files in the same run, and prints one table.
+#include "document/LineListView.h"
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "output/OutputRules.h"
+#include "output/PrintRows.h"
+#include "platform/Cp932.h"
+#include "platform/Printer.h"
+#include "search/StrSearch.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+int kRuns = 5;
+const std::string kScratch = "/tmp/karvel-bench-out";
+
+double nowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Median wall time of f over the runs; setup (untimed) runs before each.
+double timeMs(const std::function<void()>& f, const std::function<void()>& setup = {}) {
+    std::vector<double> t;
+    for (int i = 0; i < kRuns; ++i) {
+        if (setup)
+            setup();
+        const double s = nowMs();
+        f();
+        t.push_back(nowMs() - s);
+    }
+    return median(t);
+}
+
+// Runs a command with its standard output going to outFile (or /dev/null).
+void runCommand(const std::vector<std::string>& argv, const std::string& outFile = "/dev/null",
+                const std::vector<std::string>& env = {}) {
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    std::vector<std::string> envStrings = env;
+    for (char** e = environ; *e; ++e)
+        envStrings.push_back(*e);
+    std::vector<char*> envp;
+    for (std::string& e : envStrings)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), envp.data()) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&fa);
+}
+
+double commandMs(const std::vector<std::string>& argv, const std::string& outFile = "/dev/null",
+                 const std::vector<std::string>& env = {}) {
+    return timeMs([&] { runCommand(argv, outFile, env); });
+}
+
+long rssKiB() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return 0;
+}
+
+struct Row {
+    QString op, corpus;
+    double ours, reference;
+    QString goal;
+    bool met;
+    QString note;
+};
+std::vector<Row> table;
+
+void add(Row r) {
+    std::printf("  %-52s %-6s %10.2f %10.2f  %s\n", qPrintable(r.op), qPrintable(r.corpus), r.ours,
+                r.reference, r.met ? "ok" : "MISSED");
+    std::fflush(stdout);
+    table.push_back(std::move(r));
+}
+
+std::size_t decodedReferenceCount(const LineStore& rows, const QString& needle) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < rows.rowCount(); ++i) {
+        const QString t = rows.rowText(i);
+        if (!t.isEmpty() && t.contains(needle))
+            ++n;
+    }
+    return n;
+}
+
+std::size_t grepCount(const std::string& needleBytes, const std::string& file) {
+    const std::string out = "/tmp/karvel-bench-grep-count";
+    runCommand({"grep", "-F", "-c", "-e", needleBytes, file}, out, {"LC_ALL=C"});
+    QFile f(QString::fromStdString(out));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll().trimmed().toULongLong();
+}
+
+void benchCorpus(const QString& path, const QString& label, bool full) {
+    const std::string file = path.toStdString();
+    // Warm the page cache for both sides.
+    runCommand({"cat", file});
+
+    LineStore rows;
+    const double open = timeMs([&] { text_read(path, rows); }, [&] { rows.clear(); });
+    const double wc = commandMs({"wc", "-l", file}, kScratch);
+    add({"open: read and index every row", label, open, wc, "<= 2x wc -l", open <= 2 * wc, ""});
+
+    rows.clear();
+    const long before = rssKiB();
+    text_read(path, rows);
+    const double usedMiB = double(rssKiB() - before) / 1024.0;
+    const double size = double(QFileInfo(path).size());
+    const double allowedMiB =
+        (size + 8.0 * rows.rowCount() + rows.rowCount() / 8.0) / 1048576.0 + 64;
+    add({"memory after open (MiB; reference: allowance)", label, usedMiB, allowedMiB,
+         "<= size + 8 B/row + 1 bit/row + 64 MiB", usedMiB <= allowedMiB, ""});
+
+    struct Needle {
+        QString text;
+        bool bytesEqualExpected;
+    };
+    const Needle needles[] = {{QStringLiteral("ERROR"), true},
+                              {QStringLiteral("接続"), false},
+                              {QStringLiteral("\\"), false}};
+    for (const Needle& n : needles) {
+        const std::string bytes = cp932::encode(n.text)->toStdString();
+        std::size_t found = 0;
+        const double ours =
+            timeMs([&] { found = StrSearch(n.text, rows); }, [&] { rows.clearSelection(); });
+        // Into a file: grep stops at its first match when its output is /dev/null.
+        const double grep =
+            commandMs({"grep", "-F", "-c", "-e", bytes, file}, kScratch, {"LC_ALL=C"});
+        const std::size_t grepHits = grepCount(bytes, file);
+        QString note = QStringLiteral("rows %1, grep %2").arg(found).arg(grepHits);
+        bool countOk = true;
+        if (full) {
+            const std::size_t ref = decodedReferenceCount(rows, n.text);
+            countOk = ref == found;
+            note += QStringLiteral(", decoded reference %1").arg(ref);
+        }
+        add({QStringLiteral("search \"%1\" adding hits to the selection").arg(n.text), label, ours,
+             grep, "<= 1.5x grep -F -c, count = decoded", ours <= 1.5 * grep && countOk, note});
+    }
+}
+
+void benchBig(const QString& path, const QString& label) {
+    const std::string file = path.toStdString();
+    LineStore rows;
+    text_read(path, rows);
+    QTemporaryDir tmp;
+
+    // A second search adding to a selection of over a million scattered rows.
+    const QString first = QStringLiteral("ERROR"), second = QStringLiteral("接続");
+    const double alone = timeMs([&] { StrSearch(second, rows); }, [&] { rows.clearSelection(); });
+    const double adding = timeMs([&] { StrSearch(second, rows); },
+                                 [&] {
+                                     rows.clearSelection();
+                                     StrSearch(first, rows);
+                                 });
+    rows.clearSelection();
+    const std::size_t scattered = StrSearch(first, rows);
+    add({"second search adding to a scattered selection", label, adding, alone,
+         "<= 1.2x the first search", adding <= 1.2 * alone,
+         QStringLiteral("%1 rows selected before").arg(scattered)});
+
+    // Writing the selected rows, beside grep writing the same lines.
+    const QString out = tmp.filePath(QStringLiteral("ours.txt"));
+    const std::string ref = tmp.filePath(QStringLiteral("grep.txt")).toStdString();
+    const double write = timeMs([&] { writeSelectedRows(out, 0, rows); });
+    const double grep = commandMs({"grep", "-F", "-e", cp932::encode(first)->toStdString(), file},
+                                  ref, {"LC_ALL=C"});
+    QFile a(out), b(QString::fromStdString(ref));
+    a.open(QIODevice::ReadOnly);
+    b.open(QIODevice::ReadOnly);
+    const bool same = a.readAll() == b.readAll();
+    add({"write the selected rows", label, write, grep, "<= 1.5x grep > out, bytes equal",
+         write <= 1.5 * grep && same,
+         QStringLiteral("%1 rows, bytes %2").arg(scattered).arg(same ? "identical" : "DIFFER")});
+
+    // The list on the offscreen platform with that selection.
+    LineListView view(rows);
+    view.resize(800, 600);
+    view.show();
+    if (!QTest::qWaitForWindowExposed(&view))
+        std::fprintf(stderr, "the list was never shown\n");
+    const double firstPaint =
+        timeMs([&] { view.viewport()->repaint(); }, [&] { view.documentReset(); });
+    add({"first screen painted after open", label, firstPaint, 100, "<= 100 ms", firstPaint <= 100,
+         ""});
+    const double repaint = timeMs([&] { view.viewport()->repaint(); });
+    add({"repaint one page, scattered selection", label, repaint, 16, "<= 16 ms", repaint <= 16,
+         ""});
+    QScrollBar* v = view.verticalScrollBar();
+    const double scroll = timeMs([&] {
+        v->setValue(v->value() + v->pageStep());
+        view.viewport()->repaint();
+    });
+    add({"scroll one page, scattered selection", label, scroll, 16, "<= 16 ms", scroll <= 16, ""});
+    const QPoint at = view.rowRect(3).center();
+    const double click = timeMs(
+        [&] { QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, at); });
+    add({"Ctrl+click one row", label, click, 1, "<= 1 ms", click <= 1, ""});
+}
+
+void benchPrint(const QString& path) {
+    LineStore rows;
+    text_read(path, rows);
+    rows.setRangeSelected(0, std::min<std::size_t>(rows.rowCount(), 10000) - 1, true);
+    QTemporaryDir tmp;
+    const QString family = QStringLiteral("Noto Sans CJK JP");
+    const double ours = timeMs([&] {
+        QtPrinter printer(tmp.path());
+        runPrintCommand(printer, family, 9, 1,
+                        [&] { return printSelectedRows(printer, rows, PrintMargins{}); });
+    });
+    const double whole = timeMs([&] {
+        QPdfWriter pdf(tmp.filePath(QStringLiteral("whole.pdf")));
+        QPainter p(&pdf);
+        QFont font(family);
+        font.setPointSizeF(9);
+        p.setFont(font);
+        const QFontMetricsF fm(font, &pdf);
+        double y = 0;
+        rows.forEachSelected([&](std::size_t r) {
+            if (y + fm.height() > pdf.height()) {
+                pdf.newPage();
+                y = 0;
+            }
+            p.drawText(QPointF(100.0 * pdf.resolution() / 1440, y + fm.ascent()), rows.rowText(r));
+            y += fm.lineSpacing();
+            return true;
+        });
+    });
+    add({"print 10,000 rows to PDF, per-character rule", QStringLiteral("10k"), ours, whole,
+         "<= 2x whole lines with QPainter", ours <= 2 * whole, ""});
+}
+
+void benchStartup(const QString& dir) {
+    const std::string ours = (dir + QStringLiteral("/karvel_startup")).toStdString();
+    const std::string minimal = (dir + QStringLiteral("/karvel_minimal_window")).toStdString();
+    const double a = commandMs({ours});
+    const double b = commandMs({minimal});
+    add({"start-up to the first painted window", QStringLiteral("-"), a, b, "<= 1.5x minimal Qt",
+         a <= 1.5 * b, ""});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: karvel_bench CORPUS_DIR [--skip-largest] [--runs N]\n");
+        return 2;
+    }
+    const QDir corpus(args[1]);
+    const bool skipLargest = args.contains(QStringLiteral("--skip-largest"));
+    if (const qsizetype i = args.indexOf(QStringLiteral("--runs")); i > 0 && i + 1 < args.size())
+        kRuns = std::max(5, args[i + 1].toInt());
+    std::printf("  %-52s %-6s %10s %10s\n", "operation", "rows", "ours ms", "ref ms");
+    QStringList sizes = {QStringLiteral("100k"), QStringLiteral("1M")};
+    if (!skipLargest)
+        sizes << QStringLiteral("10M");
+    for (const QString& s : sizes)
+        benchCorpus(corpus.filePath(s + QStringLiteral(".txt")), s, s != QStringLiteral("10M"));
+    benchBig(corpus.filePath(sizes.last() + QStringLiteral(".txt")), sizes.last());
+    benchPrint(corpus.filePath(QStringLiteral("100k.txt")));
+    benchStartup(QCoreApplication::applicationDirPath());
+
+    std::printf(
+        "\n| operation | rows | ours (ms) | reference (ms) | ratio | goal | met | notes |\n");
+    std::printf("|---|---|---|---|---|---|---|---|\n");
+    bool all = true;
+    for (const Row& r : table) {
+        all = all && r.met;
+        std::printf("| %s | %s | %.2f | %.2f | %.2f | %s | %s | %s |\n", qPrintable(r.op),
+                    qPrintable(r.corpus), r.ours, r.reference,
+                    r.reference > 0 ? r.ours / r.reference : 0.0, qPrintable(r.goal),
+                    r.met ? "yes" : "**no**", qPrintable(r.note));
+    }
+    return all ? 0 : 1;
+}
