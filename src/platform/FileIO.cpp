@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -34,6 +35,47 @@ int writeAll(int fd, const char* data, std::size_t size) {
     }
     return 0;
 }
+
+// Touches every page of a fresh buffer from a helper thread, ahead of the reads. Without a
+// thread (small buffers, or none to be had) the reads take the faults themselves.
+class PageToucher {
+  public:
+    PageToucher(char* data, std::size_t size) : touched_(size) {
+        if (size < kPrefaultThreshold)
+            return;
+        touched_ = 0;
+        try {
+            thread_ = std::thread([this, data, size] { run(data, size); });
+        } catch (const std::system_error&) {
+            touched_ = size;
+        }
+    }
+    ~PageToucher() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    void waitFor(std::size_t end) {
+        while (touched_.load(std::memory_order_acquire) < end)
+            std::this_thread::yield();
+    }
+
+  private:
+    void run(char* data, std::size_t size) {
+        const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
+        for (std::size_t at = 0; at < size && !stop_.load(std::memory_order_relaxed);) {
+            const std::size_t end = std::min(size, at + kReadPiece);
+            for (std::size_t p = at; p < end; p += page)
+                reinterpret_cast<volatile char*>(data)[p] = 0;
+            at = end;
+            touched_.store(at, std::memory_order_release);
+        }
+        touched_.store(size, std::memory_order_release);
+    }
+    std::atomic<std::size_t> touched_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 
 } // namespace
 
@@ -78,28 +120,12 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
     char* const data = result.bytes.data.get();
     // Fresh memory costs a page fault per page; a helper touches the pages ahead of the
     // reads, so the faults are taken on the other core while this one copies.
-    std::atomic<std::size_t> touched{capacity < kPrefaultThreshold ? capacity : 0};
-    std::atomic<bool> stop{false};
-    std::thread toucher;
-    if (touched.load() < capacity) {
-        toucher = std::thread([&] {
-            const long page = ::sysconf(_SC_PAGESIZE);
-            for (std::size_t at = 0; at < capacity && !stop.load(std::memory_order_relaxed);) {
-                const std::size_t end = std::min(capacity, at + kReadPiece);
-                for (std::size_t p = at; p < end; p += std::size_t(page))
-                    reinterpret_cast<volatile char*>(data)[p] = 0;
-                at = end;
-                touched.store(at, std::memory_order_release);
-            }
-            touched.store(capacity, std::memory_order_release);
-        });
-    }
+    PageToucher toucher(data, capacity);
     // A file that grows while it is read is read up to the size it had at the open.
     std::size_t got = 0;
     while (got < capacity) {
         const std::size_t want = std::min(kReadPiece, capacity - got);
-        while (touched.load(std::memory_order_acquire) < got + want)
-            std::this_thread::yield();
+        toucher.waitFor(got + want);
         ssize_t n = ::read(fd, data + got, want);
         if (n < 0) {
             if (errno == EINTR)
@@ -113,9 +139,6 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         if (observer)
             observer->read(data, got);
     }
-    stop.store(true);
-    if (toucher.joinable())
-        toucher.join();
     result.bytes.size = got;
     ::close(fd);
     return result;

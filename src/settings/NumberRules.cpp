@@ -183,7 +183,21 @@ QByteArray printFormTrimmed(double value, Precision precision) {
     for (; *q && *q != 'e'; ++q)
         if (isDigit(*q))
             mant += *q;
-    const int exp = std::atoi(q + 1);
+    int exp = std::atoi(q + 1);
+    // Rounding up the largest values would write a number that no longer reads back (it
+    // overflows): those are cut off in the last digit instead.
+    const double limit = precision == Single ? double(FLT_MAX) : DBL_MAX;
+    const std::string readBack =
+        mant.substr(0, 1) + "." + mant.substr(1) + "e" + std::to_string(exp);
+    if (std::strtod(readBack.c_str(), nullptr) > limit) {
+        for (std::size_t i = mant.size(); i-- > 0;) {
+            if (mant[i] != '0') {
+                --mant[i];
+                break;
+            }
+            mant[i] = '9';
+        }
+    }
     while (mant.size() > 1 && mant.back() == '0')
         mant.pop_back();
     const int n = int(mant.size());

@@ -1,6 +1,7 @@
 #include "settings/NumberRules.h"
 #include "platform/RuntimeError.h"
 
+#include <cfloat>
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +98,12 @@ TEST(PrintForm, WritesNumbersAsTheRuntimePrintsThem) {
 }
 
 TEST(PrintForm, WrittenNumbersReadBackToTheSameValue) {
+    // The largest double would round up past the largest value and overflow when read back.
+    int err = 0;
+    EXPECT_EQ(numbers::printForm(-DBL_MAX, numbers::Double), "-1.79769313486231E+308 ");
+    EXPECT_LT(numbers::val(numbers::printForm(DBL_MAX, numbers::Double), &err), DBL_MAX);
+    EXPECT_EQ(err, 0);
+    EXPECT_EQ(numbers::printForm(FLT_MAX, numbers::Single), " 3.402823E+38 ");
     // Seven significant digits at most, as the written form keeps.
     const double values[] = {0, 1, -1, 2, 9.75, 1440.5, 1e7, 1234567, -0.001, 3.4e38, 1e-30};
     for (double v : values) {

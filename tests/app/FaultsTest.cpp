@@ -1,0 +1,186 @@
+// Bad input and faults, each ending in a clear message (or the documented silence), with
+// nothing lost and nothing crashed.
+#include "app/frmMain.h"
+#include "document/LineListView.h"
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "output/OutputRules.h"
+#include "platform/FileIO.h"
+#include "platform/RuntimeError.h"
+#include "search/StrSearch.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+class Faults : public ::testing::Test {
+  protected:
+    std::unique_ptr<frmMain> start(const QString& programDir, const QString& file = QString()) {
+        auto w = std::make_unique<frmMain>(programDir, desktop, printer);
+        w->Form_Load(file);
+        return w;
+    }
+    TempDir dir;
+    FakeDesktop desktop;
+    FakePrinter printer;
+};
+
+TEST_F(Faults, BinaryBytesLoadAndWriteBackUnchanged) {
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        if (i != '\r')
+            bytes += char(i);
+    const QByteArray text = bytes + "\r\n" + QByteArray("\0\0\xff\xff", 4) + "\r\n";
+    auto w = start(dir.path(), dir.write(QStringLiteral("bin.dat"), text));
+    ASSERT_EQ(w->LineCount(), 2u);
+    w->LineList.setRangeSelected(0, 1, true);
+    const QString out = dir.file(QStringLiteral("out.dat"));
+    ASSERT_EQ(writeSelectedRows(out, 0, w->LineList), 0);
+    EXPECT_EQ(TempDir::read(out), text);
+    w->List1()->viewport()->repaint();                             // every byte can be shown
+    EXPECT_EQ(StrSearch(QString(QChar(0xFFFD)), w->LineList), 2u); // both hold undecodable bytes
+}
+
+TEST_F(Faults, OneHundredMegabyteLine) {
+    const QString p = dir.file(QStringLiteral("long.txt"));
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const QByteArray chunk(1 << 20, 'x');
+        for (int i = 0; i < 100; ++i)
+            f.write(chunk);
+    }
+    LineStore rows;
+    ASSERT_EQ(text_read(p, rows), 0);
+    ASSERT_EQ(rows.rowCount(), 1u);
+    EXPECT_EQ(rows.rowBytes(0).size(), 100 << 20);
+    EXPECT_EQ(rows.rowText(0, 4096).size(), 4096); // the list decodes only what it can show
+    LineListView view(rows);
+    view.resize(400, 300);
+    view.show();
+    view.documentReset();
+    view.viewport()->repaint();
+    EXPECT_EQ(StrSearch(QStringLiteral("xy"), rows), 0u);
+}
+
+TEST_F(Faults, TenMillionEmptyLines) {
+    const QString p =
+        dir.write(QStringLiteral("empty.txt"),
+                  QByteArray(20'000'000, '\0').replace('\0', "\r\n").left(20'000'000));
+    LineStore rows;
+    ASSERT_EQ(text_read(p, rows), 0);
+    EXPECT_EQ(rows.rowCount(), 10'000'000u);
+    EXPECT_EQ(StrSearch(QString(), rows), 0u); // empty rows are never found
+}
+
+TEST_F(Faults, WhatIsNoTextFileGivesAMessageAndKeepsTheList) {
+    const QString fifo = dir.file(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    auto w = start(dir.path(), dir.write(QStringLiteral("keep.txt"), "kept\r\n"));
+    for (const QString& bad : {dir.path(), fifo, QStringLiteral("/dev/null")}) {
+        desktop.openAnswers = {bad};
+        w->findChild<QAction*>(QStringLiteral("mnuFileOpen"))->trigger();
+        EXPECT_EQ(w->LineCount(), 1u) << bad.toStdString();
+    }
+    ASSERT_EQ(desktop.messages.size(), 3);
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("パス名が無効です。"));
+    EXPECT_EQ(desktop.messages[1].text, QStringLiteral("ファイル名または番号が不正です。"));
+    EXPECT_EQ(desktop.messages[0].title, QStringLiteral("Karvel"));
+}
+
+TEST_F(Faults, UnusualNamesLoadAndWrite) {
+    const QString names[] = {QStringLiteral("with blanks .txt"),
+                             QStringLiteral("\"quoted\" 'name'.txt"),
+                             QStringLiteral("日本語のファイル名.txt"),
+                             QString(250, QLatin1Char('n')) + QStringLiteral(".txt")};
+    for (const QString& name : names) {
+        const QString p = dir.write(name, "row\r\n");
+        LineStore rows;
+        ASSERT_EQ(text_read(p, rows), 0) << name.toStdString();
+        rows.setSelected(0, true);
+        const QString out = dir.file(QStringLiteral("out ") + name.right(20));
+        ASSERT_EQ(writeSelectedRows(out, 1, rows), 0) << name.toStdString();
+        EXPECT_EQ(TempDir::read(out), "row\r\n");
+    }
+    LineStore rows;
+    EXPECT_EQ(text_read(dir.file(QString(256, QLatin1Char('n'))), rows),
+              runtime_error::PathFileAccess); // a component longer than the system allows
+}
+
+TEST_F(Faults, ASettingsFileOfManyLinesGarbageAndNulBytes) {
+    QByteArray ini;
+    for (int i = 0; i < 100'000; ++i)
+        ini += "Page_mode=" + QByteArray::number(i % 2) + "\r\n" + QByteArray("\0\xff junk\r\n", 9);
+    ini += "FileSel_mode=1\r\n";
+    dir.write(QStringLiteral("KARVEL.INI"), ini);
+    auto w = start(dir.path());
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    EXPECT_EQ(w->IniSettings.Page_mode, 1);
+    EXPECT_EQ(w->IniSettings.FileSel_mode, 1);
+}
+
+TEST_F(Faults, SettingsThatCannotBeWrittenAreSkippedSilently) {
+    // The program directory takes no file, even for root.
+    auto w = start(QStringLiteral("/proc/self"));
+    w->close();
+    EXPECT_TRUE(desktop.messages.isEmpty());
+
+    // A directory in the settings file's place: reading says so, writing stays silent.
+    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
+    auto v = start(dir.path());
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("パス名が無効です。"));
+    v->close();
+    EXPECT_EQ(desktop.messages.size(), 1);
+    EXPECT_TRUE(QFileInfo(dir.file(QStringLiteral("KARVEL.INI"))).isDir());
+}
+
+TEST_F(Faults, ASettingsWriteThatFailsLeavesTheOldFile) {
+    // A full disk for the new file: the old settings stay as they were.
+    const QString ini = dir.write(QStringLiteral("KARVEL.INI"), "Page_mode=1\r\n");
+    ASSERT_FALSE(replaceFileContent(QStringLiteral("/dev/full/KARVEL.INI"), "x"));
+    EXPECT_EQ(TempDir::read(ini), "Page_mode=1\r\n");
+}
+
+TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under an address space limit";
+#endif
+    // A sparse file larger than the child's address space limit.
+    const QString p = dir.file(QStringLiteral("huge.txt"));
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(qint64(600) << 20));
+    }
+    for (rlim_t limitMiB : {400, 1024}) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            struct rlimit limit {};
+            ::getrlimit(RLIMIT_AS, &limit);
+            struct rlimit lowered = limit;
+            // Room for what is mapped already, but not for the file and its index.
+            lowered.rlim_cur = limitMiB << 20;
+            ::setrlimit(RLIMIT_AS, &lowered);
+            LineStore rows;
+            const int err = text_read(p, rows);
+            ::_exit(err == 0 || err == runtime_error::OutOfMemory ? 0 : 10 + err);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status)) << "the child crashed with signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+}
+
+} // namespace
