@@ -111,6 +111,9 @@ void frmMain::buildToolbar() {
         action->setObjectName(QLatin1String(e.key));
         action->setToolTip(QString::fromUtf8(e.tooltip));
         action->setCheckable(QByteArrayView(e.key) == "btnAppendMode");
+        // Screen readers name a picture button by its tooltip.
+        if (QWidget* button = bar->widgetForAction(action))
+            button->setAccessibleName(action->toolTip());
     }
     connect(bar, &QToolBar::actionTriggered, this, &frmMain::ToolbarMain_ButtonClick);
 }

@@ -23,12 +23,16 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QThread>
 #include <QToolBar>
+#include <QUrl>
 
 namespace {
 const QString kAppTitle = QStringLiteral("Karvel");
@@ -48,6 +52,7 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     buildStatusBar();
     move(twips::toPixels(1545), twips::toPixels(2010));
     resize(twips::toPixels(6615), twips::toPixels(4515) + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
     // F1 opens the help file from any window of the program, dialogs included.
     qApp->installEventFilter(this);
 }
@@ -89,10 +94,8 @@ void frmMain::Form_Load(const QString& commandLine) {
         }
     }
 
-    if (!commandLine.isEmpty()) {
-        text_read(commandLine);
-        setWindowTitle(QStringLiteral("Karvel -") + commandLine + QStringLiteral("-"));
-    }
+    if (!commandLine.isEmpty())
+        openNamedFile(commandLine);
     helpFile_ = programFilePath(programDir_, QStringLiteral("KARVEL.hlp"));
 }
 
@@ -231,10 +234,43 @@ void frmMain::text_read(const QString& fileName) {
 
 void frmMain::file_open() {
     const QString name = desktop_.openFileName(this, kOpenFilter);
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        openNamedFile(name);
+}
+
+// The caption names the file even when it could not be read.
+void frmMain::openNamedFile(const QString& name) {
     text_read(name);
     setWindowTitle(QStringLiteral("Karvel -") + name + QStringLiteral("-"));
+}
+
+namespace {
+// The one local file a drop carries, or "" for several files or anything else.
+QString droppedFile(const QMimeData* data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+}
+} // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (droppedFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QString name = droppedFile(event->mimeData());
+    if (name.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    openNamedFile(name);
 }
 
 void frmMain::ToolbarMain_ButtonClick(QAction* button) {

@@ -62,6 +62,9 @@ class frmMain : public QMainWindow, private IniReadTarget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QMenu* createPopupMenu() override { return nullptr; }
 
@@ -71,6 +74,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void buildStatusBar();
     void Form_Unload();
     void file_open();
+    void openNamedFile(const QString& name);
     void text_print();
     void text_fileout();
     void showHelpFile();

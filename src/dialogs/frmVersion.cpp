@@ -11,11 +11,11 @@ frmVersion::frmVersion(QWidget* mainWindow)
     : FixedDialog(mainWindow, QStringLiteral("バージョン情報"), 3720, 3525) {
     setObjectName(QStringLiteral("frmVersion"));
     auto* icon = add<QLabel>(this, "Picture1", {120, 360, 480, 480});
-    icon->setPixmap(pictures::programIcon());
+    icon->setPixmap(pictures::programIcon(devicePixelRatio()));
     icon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* logo = add<QLabel>(this, "Picture2", {720, 120, 2895, 975});
     logo->setFrameStyle(QFrame::Box | QFrame::Plain);
-    logo->setPixmap(pictures::aboutLogo());
+    logo->setPixmap(pictures::aboutLogo(devicePixelRatio()));
     logo->setScaledContents(true);
     auto* frame = add<QGroupBox>(this, "Frame1", {120, 1200, 3495, 1815});
     auto* label = add<QLabel>(frame, "Label1", {240, 240, 2055, 255});

@@ -1,5 +1,6 @@
 #include "LineListView.h"
 
+#include "LineListAccessible.h"
 #include "LineStore.h"
 
 #include <QKeyEvent>
@@ -24,7 +25,12 @@ LineListView::LineListView(LineStore& store, QWidget* parent)
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAccessibleName(QStringLiteral("行の一覧"));
+    installLineListAccessibility();
     updateScrollBars();
+    connect(this, &LineListView::currentRowChanged, this,
+            [this](std::ptrdiff_t row) { notifyCurrentRow(this, row); });
+    connect(this, &LineListView::selectionEdited, this, [this] { notifySelectionChanged(this); });
 }
 
 std::ptrdiff_t LineListView::rows() const {
@@ -55,6 +61,7 @@ QRect LineListView::rowRect(std::ptrdiff_t row) const {
 }
 
 void LineListView::documentReset() {
+    forgetRowInterfaces(this);
     current_ = rows() > 0 ? 0 : -1;
     anchor_ = current_;
     updateScrollBars();

@@ -22,6 +22,7 @@ class LineListView : public QAbstractScrollArea {
     void MakeScroll();
     static constexpr int kHorizontalExtent = 4096;
 
+    const LineStore& store() const { return store_; }
     int rowHeight() const;
     std::ptrdiff_t currentRow() const { return current_; }
     std::ptrdiff_t topRow() const;

@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QString>
+#include <algorithm>
 
 // The pictures are compiled into this static library; they must be registered before use.
 static void registerPictures() {
@@ -48,18 +49,35 @@ QPixmap programIcon() {
     return load(QStringLiteral(":/pictures/karvel32.xpm"));
 }
 
+// The pictures are pixel art: larger sizes repeat each pixel, so they stay crisp.
 QIcon programIconSet() {
-    return QIcon(programIcon());
+    QIcon icon;
+    const QPixmap base = programIcon();
+    icon.addPixmap(base.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    icon.addPixmap(base);
+    icon.addPixmap(base.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    return icon;
 }
 
-QPixmap aboutLogo() {
-    QImage image(191, 63, QImage::Format_RGB888);
+QPixmap programIcon(qreal devicePixelRatio) {
+    if (devicePixelRatio <= 1)
+        return programIcon();
+    const int side = int(32 * devicePixelRatio);
+    QPixmap p = programIcon().scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    p.setDevicePixelRatio(devicePixelRatio);
+    return p;
+}
+
+QPixmap aboutLogo(qreal devicePixelRatio) {
+    devicePixelRatio = std::max<qreal>(1, devicePixelRatio);
+    QImage image(int(191 * devicePixelRatio), int(63 * devicePixelRatio), QImage::Format_RGB888);
+    image.setDevicePixelRatio(devicePixelRatio);
     QPainter p(&image);
     QLinearGradient sky(0, 0, 191, 63);
     sky.setColorAt(0, QColor(0, 64, 192));
     sky.setColorAt(1, QColor(128, 192, 255));
     p.fillRect(image.rect(), sky);
-    p.drawPixmap(10, 15, programIcon());
+    p.drawPixmap(10, 15, programIcon(devicePixelRatio));
     QFont font(QStringLiteral("Sans Serif"));
     font.setPixelSize(26);
     font.setBold(true);

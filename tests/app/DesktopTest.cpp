@@ -1,0 +1,95 @@
+// What the desktop offers beyond the menus: dropped files and accessibility tools.
+#include "app/frmMain.h"
+#include "document/LineListView.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/TempDir.h"
+
+#include <QAccessible>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QToolBar>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace {
+
+class DesktopFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        w = std::make_unique<frmMain>(dir.path(), desktop, printer);
+        w->Form_Load(QString());
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    }
+    // Drags data onto the list and drops it; returns whether the window took the drop.
+    bool drop(QMimeData* data) {
+        const QPoint at = w->List1()->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.get(), &dropped);
+        return dropped.isAccepted();
+    }
+    TempDir dir;
+    FakeDesktop desktop;
+    FakePrinter printer;
+    std::unique_ptr<frmMain> w;
+};
+
+TEST_F(DesktopFixture, ADroppedFileLoadsLikeAnOpenedOne) {
+    const QString p = dir.write(QStringLiteral("dropped.txt"), sjis("一\r\n二\r\n"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(p)});
+    EXPECT_TRUE(drop(&data));
+    EXPECT_EQ(w->LineCount(), 2u);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Karvel -") + p + QStringLiteral("-"));
+}
+
+TEST_F(DesktopFixture, SeveralFilesOrNoFileAreRefused) {
+    const QString a = dir.write(QStringLiteral("a.txt"), "a\r\n");
+    const QString b = dir.write(QStringLiteral("b.txt"), "b\r\n");
+    QMimeData two, text, remote;
+    two.setUrls({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)});
+    text.setText(QStringLiteral("just text"));
+    remote.setUrls({QUrl(QStringLiteral("https://example.invalid/a.txt"))});
+    for (QMimeData* data : {&two, &text, &remote})
+        EXPECT_FALSE(drop(data));
+    EXPECT_EQ(w->LineCount(), 0u);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Karvel32"));
+}
+
+TEST_F(DesktopFixture, TheListReportsRowsAndSelectionToAccessibilityTools) {
+    w->text_read(dir.write(QStringLiteral("r.txt"), "zero\r\none\r\ntwo\r\n"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w->List1());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->role(), QAccessible::List);
+    ASSERT_EQ(list->childCount(), 3);
+    QAccessibleInterface* row = list->child(1);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->role(), QAccessible::ListItem);
+    EXPECT_EQ(row->text(QAccessible::Name), QStringLiteral("one"));
+    EXPECT_FALSE(row->state().selected);
+    QTest::mouseClick(w->List1()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      w->List1()->rowRect(1).center());
+    EXPECT_TRUE(list->child(1)->state().selected);
+    EXPECT_FALSE(list->child(0)->state().selected);
+    EXPECT_EQ(list->indexOfChild(list->focusChild()), 1);
+}
+
+TEST_F(DesktopFixture, ToolbarButtonsAreNamedByTheirTooltips) {
+    auto* bar = w->findChild<QToolBar*>(QStringLiteral("ToolbarMain"));
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator())
+            continue;
+        QAccessibleInterface* button =
+            QAccessible::queryAccessibleInterface(bar->widgetForAction(a));
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(QAccessible::Name), a->toolTip()) << a->objectName().toStdString();
+    }
+}
+
+} // namespace
