@@ -3,18 +3,8 @@
 #include "platform/Desktop.h"
 #include "platform/Printer.h"
 
+#include "QuitOnFirstPaint.h"
 #include <QApplication>
-#include <QTimer>
-
-namespace {
-struct QuitOnPaint : QObject {
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-        return false;
-    }
-};
-} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -22,7 +12,7 @@ int main(int argc, char** argv) {
     QtPrinter printer;
     frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
     window.Form_Load(QString());
-    QuitOnPaint quit;
+    QuitOnFirstPaint quit;
     window.installEventFilter(&quit);
     window.show();
     return app.exec();
