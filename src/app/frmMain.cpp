@@ -36,7 +36,6 @@
 
 namespace {
 const QString kAppTitle = QStringLiteral("Karvel");
-const QString kOpenFilter = QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
 } // namespace
 
 frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, QWidget* parent)
@@ -233,7 +232,7 @@ void frmMain::text_read(const QString& fileName) {
 }
 
 void frmMain::file_open() {
-    const QString name = desktop_.openFileName(this, kOpenFilter);
+    const QString name = desktop_.openFileName(this, textFileFilter());
     if (!name.isEmpty())
         openNamedFile(name);
 }
@@ -347,7 +346,7 @@ void frmMain::mnuFileWrite_Click() {
 }
 
 void frmMain::text_fileout() {
-    const QString name = desktop_.saveFileName(this, outputDialogTitle(), outputDialogFilter());
+    const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (name.isEmpty())
         return;
     int err = 0;

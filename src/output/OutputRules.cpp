@@ -9,9 +9,6 @@ QString outputFailureText() {
 QString outputDialogTitle() {
     return QStringLiteral("書き出しファイル名");
 }
-QString outputDialogFilter() {
-    return QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
-}
 
 int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows) {
     OutputFile file;

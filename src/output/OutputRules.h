@@ -8,9 +8,8 @@ class LineStore;
 
 // The message every failure on an output file shows, under an empty title.
 QString outputFailureText();
-// The save dialog's title and filter.
+// The save dialog's title.
 QString outputDialogTitle();
-QString outputDialogFilter();
 
 // Writes the selected rows to path. Returns 0 or the runtime error of the failure; rows written
 // before a failure stay in the file, and the file is closed either way.

@@ -60,7 +60,7 @@ void frmComment::cmdFile_Click() {
                 .arg(ch, code));
         return;
     }
-    const QString name = desktop_.saveFileName(this, outputDialogTitle(), outputDialogFilter());
+    const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty()) {
         int err = 0;
         {

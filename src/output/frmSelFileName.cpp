@@ -33,7 +33,7 @@ void frmSelFileName::Form_Load() {
 }
 
 void frmSelFileName::cmdChange_Click() {
-    const QString name = desktop_.saveFileName(this, outputDialogTitle(), outputDialogFilter());
+    const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty())
         txtSelFileName->setText(name);
 }

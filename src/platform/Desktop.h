@@ -37,6 +37,11 @@ class Desktop {
     virtual void showHelp(QWidget* parent, const QString& title, const QString& html) = 0;
 };
 
+// The file types the open and save dialogs offer: all files first, then text files.
+inline QString textFileFilter() {
+    return QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
+}
+
 // "label|patterns|label|patterns|" as the file dialogs take it, turned into Qt's name
 // filters. "*.*" means every file; patterns match in either case.
 QStringList qtNameFilters(const QString& filter);
