@@ -6,11 +6,21 @@
 #include <cstddef>
 #include <memory>
 
+// Frees a buffer however it was allocated.
+struct BufferRelease {
+    std::size_t mappedSize = 0; // non-zero: anonymous memory of this size
+    void operator()(char* p) const;
+};
+
 // A block of bytes read from a file. Not initialised on allocation, so reading a large file
 // costs one copy from the page cache and nothing more.
 struct ByteBuffer {
-    std::unique_ptr<char[]> data;
+    std::unique_ptr<char[], BufferRelease> data;
     std::size_t size = 0;
+
+    // Room for size bytes; throws std::bad_alloc. Large buffers ask for huge pages, which
+    // spare hundreds of thousands of page faults for a file of a gigabyte.
+    static std::unique_ptr<char[], BufferRelease> allocate(std::size_t size);
 };
 
 struct FileReadResult {
