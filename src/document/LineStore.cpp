@@ -61,10 +61,11 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
     selected_.assign((rowCount() + 63) / 64, 0);
 }
 
+// Gives the memory back: a replaced document must not hold on to the old one's.
 void LineStore::clear() {
     bytes_ = ByteBuffer{};
-    starts_.assign(1, 0);
-    selected_.clear();
+    Offsets(1, 0).swap(starts_);
+    std::vector<std::uint64_t>().swap(selected_);
 }
 
 QByteArrayView LineStore::rowBytes(std::size_t row) const {

@@ -3,6 +3,7 @@
 // Rows are decoded only when they are shown or searched; written out, they are the exact
 // bytes they were read from.
 #include "platform/FileIO.h"
+#include "platform/LargeMemory.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -38,7 +39,8 @@ class LineStore {
     const char* data() const { return bytes_.data.get(); }
     std::size_t dataSize() const { return starts_.back(); }
     // First byte of each row; starts()[rowCount()] is dataSize().
-    const std::vector<std::uint64_t>& starts() const { return starts_; }
+    using Offsets = std::vector<std::uint64_t, large_memory::Allocator<std::uint64_t>>;
+    const Offsets& starts() const { return starts_; }
 
     bool isSelected(std::size_t row) const { return (selected_[row >> 6] >> (row & 63)) & 1; }
     void setSelected(std::size_t row, bool on) {
@@ -61,7 +63,7 @@ class LineStore {
 
   private:
     ByteBuffer bytes_;
-    std::vector<std::uint64_t> starts_{0};
+    Offsets starts_{0};
     std::vector<std::uint64_t> selected_;
     std::size_t scanned_ = 0; // bytes searched for terminators so far
 };

@@ -1,5 +1,6 @@
 #include "FileIO.h"
 
+#include "LargeMemory.h"
 #include "RuntimeError.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -22,7 +22,6 @@ namespace {
 constexpr std::size_t kOutputBufferSize = 1 << 20;
 constexpr std::size_t kReadPiece = std::size_t(4) << 20;
 constexpr std::size_t kPrefaultThreshold = std::size_t(16) << 20;
-constexpr std::size_t kHugeBufferThreshold = std::size_t(64) << 20;
 
 int writeAll(int fd, const char* data, std::size_t size) {
     while (size > 0) {
@@ -81,43 +80,13 @@ class PageToucher {
 
 } // namespace
 
-namespace {
-
-// Huge pages free right now (blocks of 2 MiB and 4 MiB in the kernel's free lists). Asking for
-// huge pages when there are too few makes the kernel compact memory first, which is slower
-// than taking small pages.
-std::size_t freeHugePages() {
-    QFile info(QStringLiteral("/proc/buddyinfo"));
-    if (!info.open(QIODevice::ReadOnly))
-        return 0;
-    std::size_t pages = 0;
-    for (const QByteArray& line : info.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        // "Node 0, zone Normal c0 c1 ... c10": counts of free blocks of 2^order pages.
-        for (qsizetype order = 9; order + 4 < fields.size(); ++order)
-            pages += fields[order + 4].toULongLong() << (order - 9);
-    }
-    return pages;
-}
-
-} // namespace
-
 void BufferRelease::operator()(char* p) const {
-    if (mappedSize)
-        ::munmap(p, mappedSize);
-    else
-        delete[] p;
+    large_memory::release(p, size);
 }
 
 std::unique_ptr<char[], BufferRelease> ByteBuffer::allocate(std::size_t size) {
-    if (size < kHugeBufferThreshold)
-        return std::unique_ptr<char[], BufferRelease>(new char[std::max<std::size_t>(size, 1)]);
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-        throw std::bad_alloc();
-    if (freeHugePages() * (std::size_t(2) << 20) >= size)
-        ::madvise(p, size, MADV_HUGEPAGE);
-    return std::unique_ptr<char[], BufferRelease>(static_cast<char*>(p), BufferRelease{size});
+    return std::unique_ptr<char[], BufferRelease>(static_cast<char*>(large_memory::allocate(size)),
+                                                  BufferRelease{size});
 }
 
 FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserver* observer) {

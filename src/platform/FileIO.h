@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <memory>
 
-// Frees a buffer however it was allocated.
+// Frees a buffer of the size it was allocated with.
 struct BufferRelease {
-    std::size_t mappedSize = 0; // non-zero: anonymous memory of this size
+    std::size_t size = 0;
     void operator()(char* p) const;
 };
 
@@ -18,8 +18,7 @@ struct ByteBuffer {
     std::unique_ptr<char[], BufferRelease> data;
     std::size_t size = 0;
 
-    // Room for size bytes; throws std::bad_alloc. Large buffers ask for huge pages, which
-    // spare hundreds of thousands of page faults for a file of a gigabyte.
+    // Room for size bytes (large_memory); throws std::bad_alloc.
     static std::unique_ptr<char[], BufferRelease> allocate(std::size_t size);
 };
 

@@ -50,7 +50,7 @@ bool rowContains(QByteArrayView row, const Needle& needle) {
 }
 
 // The row that holds byte offset, searching forward from the row hint (hits come in order).
-std::size_t rowOf(const std::vector<std::uint64_t>& starts, std::size_t offset, std::size_t hint) {
+std::size_t rowOf(const LineStore::Offsets& starts, std::size_t offset, std::size_t hint) {
     std::size_t lo = hint, step = 1;
     const std::size_t rows = starts.size() - 1;
     while (lo + step < rows && starts[lo + step] <= offset) {
