@@ -157,6 +157,12 @@ void frmMain::AppendModeCaptionSet() {
     }
 }
 
+// A font line of the settings file: the printer and both panels follow the list.
+void frmMain::listFontRead() {
+    printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
+    setFontPanels();
+}
+
 void frmMain::setFontPanels() {
     fontNamePanel_->setText(list_->font().family());
     setFontSizePanel();
@@ -202,8 +208,7 @@ int frmMain::applyNumber(IniKey key, double value) {
         if (!(value > 0) || value > 16384)
             return runtime_error::InvalidCall;
         setListFontSize(value);
-        printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
-        setFontPanels();
+        listFontRead();
         break;
     default:
         break;
@@ -218,8 +223,7 @@ int frmMain::applyText(IniKey key, const QString& value) {
         QFont font = list_->font();
         font.setFamily(value);
         list_->setFont(font);
-        printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
-        setFontPanels();
+        listFontRead();
     }
     return 0;
 }

@@ -79,6 +79,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void text_fileout();
     void showHelpFile();
     void setFontPanels();
+    void listFontRead();
     void setFontSizePanel();
     void stepFont(FontStep step);
     void setListFontSize(double points);

@@ -1,9 +1,10 @@
 #pragma once
 // Printing rows onto the open print document, wrapped character by character at the margins.
+#include "platform/Printer.h"
+
 #include <QStringView>
 
 class LineStore;
-class Printer;
 
 struct PrintMargins {
     double left = 100;  // twips: where every printed line begins
@@ -19,16 +20,8 @@ bool printRow(Printer& printer, QStringView text, const PrintMargins& margins);
 // Prints the selected rows in ascending row order.
 bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargins& margins);
 
-class QFont;
-
 // One print command: the printer takes the list font's face and size, body draws, and the
 // document is ended when pageMode is 1. Returns false on a printer failure.
-template <typename Body>
-bool runPrintCommand(Printer& printer, const QString& family, double points, double pageMode,
-                     Body body);
-
-#include "platform/Printer.h"
-
 template <typename Body>
 bool runPrintCommand(Printer& printer, const QString& family, double points, double pageMode,
                      Body body) {
