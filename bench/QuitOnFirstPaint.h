@@ -1,5 +1,7 @@
 #pragma once
-// Ends the application once the watched window has first been painted.
+// Ends the event loop once the watched window has first been painted. The loop is left without
+// closing the windows, so what a window does when it is closed (the program saves its
+// settings) is not counted as start-up.
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -8,7 +10,7 @@
 struct QuitOnFirstPaint : QObject {
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
         return false;
     }
 };

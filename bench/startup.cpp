@@ -1,4 +1,5 @@
 // Starts the real main window as the program does and quits when it has first been painted.
+#include "app/ApplicationSetup.h"
 #include "app/frmMain.h"
 #include "platform/Desktop.h"
 #include "platform/Printer.h"
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    setUpApplication();
     QtDesktop desktop;
     QtPrinter printer;
     frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);

@@ -42,7 +42,6 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     : QMainWindow(parent), programDir_(programDir), desktop_(desktop), printer_(printer) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Karvel32"));
-    setWindowIcon(pictures::programIconSet());
     buildMenus();
     buildToolbar();
     list_ = new LineListView(LineList, this);

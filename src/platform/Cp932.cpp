@@ -1,59 +1,31 @@
 #include "Cp932.h"
 
 #include <array>
-#include <iconv.h>
 #include <memory>
 #include <vector>
 
 namespace cp932 {
 namespace {
 
-// Tables built once from the system's converter. The reverse table keeps up to three forms
+#include "cp932_tables.inc"
+
+// The bytes of each character, built on first use from the decoding table: up to three forms
 // per character, in order of preference: JIS X 0208, NEC row 13, IBM, NEC-selected IBM.
-struct Tables {
-    std::array<char16_t, 256> single{};
-    std::vector<char16_t> pair = std::vector<char16_t>(256 * 256, kInvalid);
+struct Reverse {
     std::vector<std::array<Form, 3>> forms = std::vector<std::array<Form, 3>>(0x10000);
     std::vector<unsigned char> formCount = std::vector<unsigned char>(0x10000, 0);
 
-    Tables() {
-        single.fill(kInvalid);
-        iconv_t cd = iconv_open("UTF-16LE", "CP932");
-        auto convert = [&](const char* in, std::size_t n) -> char16_t {
-            if (cd == iconv_t(-1))
-                return kInvalid;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            char buf[8];
-            char* inp = const_cast<char*>(in);
-            char* outp = buf;
-            std::size_t inLeft = n, outLeft = sizeof buf;
-            if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == std::size_t(-1) || inLeft != 0 ||
-                sizeof buf - outLeft != 2)
-                return kInvalid;
-            return char16_t(static_cast<unsigned char>(buf[0]) |
-                            (static_cast<unsigned char>(buf[1]) << 8));
-        };
-        for (int b = 0; b < 256; ++b) {
-            if (isLeadByte(b) || b == 0x80 || b == 0xA0 || b >= 0xFD)
-                continue;
-            char c = char(b);
-            single[b] = convert(&c, 1);
-            if (single[b] != kInvalid)
-                addForm(single[b], {{static_cast<unsigned char>(b), 0}, 1});
-        }
+    Reverse() {
+        for (int b = 0; b < 256; ++b)
+            if (kSingle[b] != kInvalid)
+                addForm(kSingle[b], {{static_cast<unsigned char>(b), 0}, 1});
         auto addPairs = [&](int leadFrom, int leadTo) {
             for (int lead = leadFrom; lead <= leadTo; ++lead)
-                for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                    if (!isTrailByte(trail))
-                        continue;
-                    const char in[2] = {char(lead), char(trail)};
-                    char16_t c = convert(in, 2);
-                    pair[lead * 256 + trail] = c;
-                    if (c != kInvalid)
+                for (int trail = 0; trail < 256; ++trail)
+                    if (const char16_t c = kPair[lead - 0x80][trail]; c != kInvalid)
                         addForm(c, {{static_cast<unsigned char>(lead),
                                      static_cast<unsigned char>(trail)},
                                     2});
-                }
         };
         addPairs(0x81, 0x86);
         addPairs(0x88, 0x9F);
@@ -61,8 +33,6 @@ struct Tables {
         addPairs(0x87, 0x87);
         addPairs(0xFA, 0xFC);
         addPairs(0xEB, 0xF9);
-        if (cd != iconv_t(-1))
-            iconv_close(cd);
     }
 
     void addForm(char16_t c, Form f) {
@@ -72,19 +42,18 @@ struct Tables {
     }
 };
 
-const Tables& tables() {
-    static const Tables t;
-    return t;
+const Reverse& reverse() {
+    static const Reverse r;
+    return r;
 }
 
 } // namespace
 
 char16_t decodeUnit(const char* p, std::size_t length) {
-    const Tables& t = tables();
     const auto b0 = static_cast<unsigned char>(p[0]);
     if (length == 1)
-        return isLeadByte(b0) ? kInvalid : t.single[b0];
-    return t.pair[b0 * 256 + static_cast<unsigned char>(p[1])];
+        return kSingle[b0];
+    return b0 < 0x80 ? kInvalid : kPair[b0 - 0x80][static_cast<unsigned char>(p[1])];
 }
 
 QString decode(const char* data, std::size_t size, std::size_t maxUnits) {
@@ -101,10 +70,10 @@ QString decode(const char* data, std::size_t size, std::size_t maxUnits) {
 }
 
 int formsOf(char16_t c, Form out[3]) {
-    const Tables& t = tables();
-    int n = t.formCount[c];
+    const Reverse& r = reverse();
+    int n = r.formCount[c];
     for (int i = 0; i < n; ++i)
-        out[i] = t.forms[c][i];
+        out[i] = r.forms[c][i];
     return n;
 }
 

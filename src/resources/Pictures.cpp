@@ -7,24 +7,43 @@
 #include <QString>
 #include <algorithm>
 
-// The pictures are compiled into this static library; they must be registered before use.
-static void registerPictures() {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(resources);
-        return true;
-    }();
-    (void)registered;
-}
-
 namespace {
 
-const char* const kToolbarFiles[pictures::kToolbarPictureCount] = {
-    "01-exit", "02-open",   "03-file",      "04-print", "05-eject",
-    "06-font", "07-append", "08-overwrite", "09-big",   "10-small"};
+// The pictures are XPM sources compiled in, so showing them reads no file and loads no plugin.
+#include "pictures/01-exit.xpm"
+#include "pictures/01-exit@2x.xpm"
+#include "pictures/02-open.xpm"
+#include "pictures/02-open@2x.xpm"
+#include "pictures/03-file.xpm"
+#include "pictures/03-file@2x.xpm"
+#include "pictures/04-print.xpm"
+#include "pictures/04-print@2x.xpm"
+#include "pictures/05-eject.xpm"
+#include "pictures/05-eject@2x.xpm"
+#include "pictures/06-font.xpm"
+#include "pictures/06-font@2x.xpm"
+#include "pictures/07-append.xpm"
+#include "pictures/07-append@2x.xpm"
+#include "pictures/08-overwrite.xpm"
+#include "pictures/08-overwrite@2x.xpm"
+#include "pictures/09-big.xpm"
+#include "pictures/09-big@2x.xpm"
+#include "pictures/10-small.xpm"
+#include "pictures/10-small@2x.xpm"
+#include "pictures/karvel32.xpm"
 
-QPixmap load(const QString& path) {
-    registerPictures();
-    QPixmap pixmap(path);
+struct ToolbarXpm {
+    const char* const* normal;
+    const char* const* twice;
+};
+const ToolbarXpm kToolbarXpm[pictures::kToolbarPictureCount] = {
+    {exit_xpm, exit_2x_xpm},     {open_xpm, open_2x_xpm},           {file_xpm, file_2x_xpm},
+    {print_xpm, print_2x_xpm},   {eject_xpm, eject_2x_xpm},         {font_xpm, font_2x_xpm},
+    {append_xpm, append_2x_xpm}, {overwrite_xpm, overwrite_2x_xpm}, {big_xpm, big_2x_xpm},
+    {small_xpm, small_2x_xpm}};
+
+QPixmap load(const char* const* xpm) {
+    QPixmap pixmap(xpm);
     pixmap.setMask(pixmap.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
     return pixmap;
 }
@@ -36,17 +55,17 @@ namespace pictures {
 QIcon toolbarPicture(int index) {
     if (index < 1 || index > kToolbarPictureCount)
         return QIcon();
-    const QString base = QStringLiteral(":/pictures/") + QLatin1String(kToolbarFiles[index - 1]);
+    const ToolbarXpm& xpm = kToolbarXpm[index - 1];
     QIcon icon;
-    icon.addPixmap(load(base + QStringLiteral(".xpm")));
-    QPixmap twice = load(base + QStringLiteral("@2x.xpm"));
+    icon.addPixmap(load(xpm.normal));
+    QPixmap twice = load(xpm.twice);
     twice.setDevicePixelRatio(2.0);
     icon.addPixmap(twice);
     return icon;
 }
 
 QPixmap programIcon() {
-    return load(QStringLiteral(":/pictures/karvel32.xpm"));
+    return load(karvel32_xpm);
 }
 
 // The pictures are pixel art: larger sizes repeat each pixel, so they stay crisp.

@@ -1,9 +1,11 @@
 #include "app/frmMain.h"
+#include "app/ApplicationSetup.h"
 #include "document/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -28,6 +30,18 @@ class MainFixture : public ::testing::Test {
     FakeDesktop desktop;
     FakePrinter printer;
 };
+
+TEST(ApplicationSetup, GivesEveryWindowTheIconAFontWithJapaneseAndJapaneseDialogs) {
+    const QFont before = QApplication::font();
+    setUpApplication();
+    const QString family = QApplication::font().family();
+    EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese))
+        << qPrintable(family);
+    EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+              QStringLiteral("キャンセル"));
+    QApplication::setFont(before);
+}
 
 TEST_F(MainFixture, MenuBarHasEveryCaptionAndNoShortcut) {
     auto w = start();
