@@ -1,6 +1,5 @@
 #include "Pictures.h"
 
-#include <QBitmap>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -43,9 +42,7 @@ const ToolbarXpm kToolbarXpm[pictures::kToolbarPictureCount] = {
     {small_xpm, small_2x_xpm}};
 
 QPixmap load(const char* const* xpm) {
-    QPixmap pixmap(xpm);
-    pixmap.setMask(pixmap.createMaskFromColor(QColor(255, 0, 255), Qt::MaskInColor));
-    return pixmap;
+    return QPixmap(xpm);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // The program's pictures: the ten toolbar pictures (numbered from 1, as the toolbar buttons
-// refer to them) and the program icon. Magenta pixels are transparent.
+// refer to them) and the program icon, on transparent backgrounds.
 #include <QIcon>
 #include <QPixmap>
 
