@@ -60,12 +60,14 @@ double timeMs(const std::function<void()>& f, const std::function<void()>& setup
     return median(t);
 }
 
-// Runs a command with its standard output going to outFile (or /dev/null).
+// Runs a command with its standard output going to outFile (or /dev/null) and its messages
+// going nowhere, so they do not interleave with the table.
 void runCommand(const std::vector<std::string>& argv, const std::string& outFile = "/dev/null",
                 const std::vector<std::string>& env = {}) {
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> args;
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));

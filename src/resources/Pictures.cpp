@@ -10,39 +10,27 @@ namespace {
 
 // The pictures are XPM sources compiled in, so showing them reads no file and loads no plugin.
 #include "pictures/01-exit.xpm"
-#include "pictures/01-exit@2x.xpm"
 #include "pictures/02-open.xpm"
-#include "pictures/02-open@2x.xpm"
 #include "pictures/03-file.xpm"
-#include "pictures/03-file@2x.xpm"
 #include "pictures/04-print.xpm"
-#include "pictures/04-print@2x.xpm"
 #include "pictures/05-eject.xpm"
-#include "pictures/05-eject@2x.xpm"
 #include "pictures/06-font.xpm"
-#include "pictures/06-font@2x.xpm"
 #include "pictures/07-append.xpm"
-#include "pictures/07-append@2x.xpm"
 #include "pictures/08-overwrite.xpm"
-#include "pictures/08-overwrite@2x.xpm"
 #include "pictures/09-big.xpm"
-#include "pictures/09-big@2x.xpm"
 #include "pictures/10-small.xpm"
-#include "pictures/10-small@2x.xpm"
 #include "pictures/karvel32.xpm"
 
-struct ToolbarXpm {
-    const char* const* normal;
-    const char* const* twice;
-};
-const ToolbarXpm kToolbarXpm[pictures::kToolbarPictureCount] = {
-    {exit_xpm, exit_2x_xpm},     {open_xpm, open_2x_xpm},           {file_xpm, file_2x_xpm},
-    {print_xpm, print_2x_xpm},   {eject_xpm, eject_2x_xpm},         {font_xpm, font_2x_xpm},
-    {append_xpm, append_2x_xpm}, {overwrite_xpm, overwrite_2x_xpm}, {big_xpm, big_2x_xpm},
-    {small_xpm, small_2x_xpm}};
+const char* const* const kToolbarXpm[pictures::kToolbarPictureCount] = {
+    exit_xpm, open_xpm,   file_xpm,      print_xpm, eject_xpm,
+    font_xpm, append_xpm, overwrite_xpm, big_xpm,   small_xpm};
 
-QPixmap load(const char* const* xpm) {
-    return QPixmap(xpm);
+// The pictures are pixel art: for high-density screens each pixel is repeated, so they stay crisp.
+QPixmap twiceAsLarge(const QPixmap& picture) {
+    QPixmap twice =
+        picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    twice.setDevicePixelRatio(2.0);
+    return twice;
 }
 
 } // namespace
@@ -52,20 +40,17 @@ namespace pictures {
 QIcon toolbarPicture(int index) {
     if (index < 1 || index > kToolbarPictureCount)
         return QIcon();
-    const ToolbarXpm& xpm = kToolbarXpm[index - 1];
-    QIcon icon;
-    icon.addPixmap(load(xpm.normal));
-    QPixmap twice = load(xpm.twice);
-    twice.setDevicePixelRatio(2.0);
-    icon.addPixmap(twice);
+    const QPixmap picture(kToolbarXpm[index - 1]);
+    QIcon icon(picture);
+    icon.addPixmap(twiceAsLarge(picture));
     return icon;
 }
 
 QPixmap programIcon() {
-    return load(karvel32_xpm);
+    return QPixmap(karvel32_xpm);
 }
 
-// The pictures are pixel art: larger sizes repeat each pixel, so they stay crisp.
+// Larger sizes repeat each pixel too.
 QIcon programIconSet() {
     QIcon icon;
     const QPixmap base = programIcon();

@@ -118,6 +118,12 @@ TEST_F(MainFixture, ToolbarHasFifteenEntriesWithKeysPicturesAndTooltips) {
         const QImage picture = a->icon().pixmap(16, 16).toImage();
         EXPECT_EQ(picture.size(), QSize(16, 16)) << e.key;
         EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << e.key; // the background is transparent
+        // High-density screens get the picture with each pixel repeated, as crisp as at 1x.
+        const QImage twice = a->icon().pixmap(QSize(16, 16), 2.0).toImage();
+        ASSERT_EQ(twice.size(), QSize(32, 32)) << e.key;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(twice.pixel(2 * x + 1, 2 * y + 1), picture.pixel(x, y)) << e.key;
         EXPECT_EQ(a->isCheckable(), QByteArrayView(e.key) == "btnAppendMode");
     }
 }
