@@ -1,11 +1,29 @@
 #include "ApplicationSetup.h"
 
+#include "frmMain.h"
+#include "platform/Desktop.h"
 #include "platform/JapaneseFont.h"
+#include "platform/Printer.h"
 #include "resources/Pictures.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& shown) {
+    QApplication app(argc, argv);
+    setUpApplication();
+    // The one optional argument is taken whole: several words make one file name.
+    const QString commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    QtDesktop desktop;
+    QtPrinter printer;
+    frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
+    window.Form_Load(commandLine);
+    window.show();
+    if (shown)
+        shown(window);
+    return app.exec();
+}
 
 void setUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Karvel"));
