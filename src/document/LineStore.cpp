@@ -68,14 +68,6 @@ void LineStore::clear() {
     std::vector<std::uint64_t>().swap(selected_);
 }
 
-QByteArrayView LineStore::rowBytes(std::size_t row) const {
-    const char* d = bytes_.data.get();
-    const std::size_t begin = starts_[row];
-    std::size_t end = starts_[row + 1];
-    end -= d[end - 1] == '\n' ? 2 : 1;
-    return QByteArrayView(d + begin, qsizetype(end - begin));
-}
-
 QString LineStore::rowText(std::size_t row, std::size_t maxUnits) const {
     const QByteArrayView b = rowBytes(row);
     return cp932::decode(b.data(), std::size_t(b.size()), maxUnits);

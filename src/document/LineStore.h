@@ -31,7 +31,14 @@ class LineStore {
     void indexRead(const char* data, std::size_t size);
 
     std::size_t rowCount() const { return starts_.size() - 1; }
-    QByteArrayView rowBytes(std::size_t row) const;
+    // The row's bytes without its terminator (CR LF or a lone CR).
+    QByteArrayView rowBytes(std::size_t row) const {
+        const char* d = bytes_.data.get();
+        const std::size_t begin = starts_[row];
+        std::size_t end = starts_[row + 1];
+        end -= d[end - 1] == '\n' ? 2 : 1;
+        return QByteArrayView(d + begin, qsizetype(end - begin));
+    }
     // The row's text; at most maxUnits characters are decoded.
     QString rowText(std::size_t row, std::size_t maxUnits = std::size_t(-1)) const;
 

@@ -63,55 +63,74 @@ std::size_t rowOf(const LineStore::Offsets& starts, std::size_t offset, std::siz
            1;
 }
 
+// The character boundary at pos or just before it, given a boundary floor <= pos in the same row
+// (pos is inside the row). A byte that cannot be a lead byte ends a character, and the lead-range
+// bytes after it pair up, so the parity of that run tells whether pos starts a character.
+std::size_t boundaryAtOrBefore(const char* data, std::size_t floor, std::size_t pos) {
+    std::size_t run = pos;
+    while (run > floor && cp932::isLeadByte(static_cast<unsigned char>(data[run - 1])))
+        --run;
+    const bool pairedWithLead =
+        (pos - run) % 2 == 1 && cp932::isTrailByte(static_cast<unsigned char>(data[pos]));
+    return pairedWithLead ? pos - 1 : pos;
+}
+
 // Finds the rows where the anchor (the bytes of needle characters from anchorIndex on) stands
-// on a character boundary with the whole needle around it. Character boundaries are found by
-// walking each row once from its start, however many hits it has.
+// on a character boundary with the whole needle around it; an anchor that is the whole needle
+// needs nothing more than the boundary. Each hit looks back no further than
+// the boundary found at the hit before it in the same row, so no row is walked twice however
+// many hits it has.
 template <typename OnMatch>
-void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, const Needle& needle,
-                    const LineStore& rows, OnMatch onMatch) {
+void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anchorIsNeedle,
+                    const Needle& needle, const LineStore& rows, OnMatch onMatch) {
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
     std::size_t pos = 0, row = 0;
-    // The walk: the row being walked, the next boundary in it, the boundaries just before it.
-    std::size_t walkRow = std::size_t(-1), walkAt = 0, walked = 0;
-    std::vector<std::size_t> recent(anchorIndex + 1);
+    // The last walk: its row, the boundaries it passed and the one it stopped at.
+    std::size_t knownRow = std::size_t(-1), known = 0;
+    std::vector<std::size_t> boundaries;
     while (pos < size) {
-        const void* hit = ::memmem(data + pos, size - pos, anchor.constData(), anchor.size());
+        const void* hit = anchor.size() == 1 ? std::memchr(data + pos, anchor[0], size - pos)
+                                             : ::memmem(data + pos, size - pos, anchor.constData(),
+                                                        std::size_t(anchor.size()));
         if (!hit)
             break;
         const std::size_t offset = std::size_t(static_cast<const char*>(hit) - data);
-        row = rowOf(starts, offset, row);
+        if (offset >= starts[row + 1])
+            row = rowOf(starts, offset, row);
         const QByteArrayView bytes = rows.rowBytes(row);
-        const char* rowBegin = bytes.data();
-        const char* rowEnd = rowBegin + bytes.size();
-        if (rowBegin + (offset - starts[row]) + anchor.size() > rowEnd) {
+        const char* rowEnd = bytes.data() + bytes.size();
+        if (data + offset + anchor.size() > rowEnd) {
             pos = offset + 1; // runs into the terminator
             continue;
         }
-        // Walk from a known character boundary: where the last walk in this row stopped, or
-        // the nearest byte before the needle's earliest start that cannot be a trail byte
-        // (a character starts there), whichever is later.
+        // The needle's characters before the anchor take at most two bytes each.
         const std::size_t rowStart = starts[row];
         const std::size_t earliest = offset - std::min(offset - rowStart, 2 * anchorIndex);
-        const bool continuing = walkRow == row && walkAt <= earliest;
-        const std::size_t floor = continuing ? walkAt : rowStart;
-        std::size_t back = earliest;
-        while (back > floor && cp932::isTrailByte(static_cast<unsigned char>(data[back])))
-            --back;
-        if (!continuing || back > walkAt) {
-            walkRow = row;
-            walkAt = back;
-            walked = 0;
+        // Start from the latest boundary the walk for the hit before found at or before
+        // earliest (hits come in order), so close hits do not walk their row again.
+        std::size_t floor = rowStart;
+        if (knownRow == row) {
+            if (known <= earliest)
+                floor = known;
+            else
+                for (std::size_t b : boundaries)
+                    if (b <= earliest)
+                        floor = b;
         }
-        while (walkAt < offset) {
-            recent[walked++ % recent.size()] = walkAt;
-            walkAt += cp932::unitLength(data + walkAt, rowEnd);
+        std::size_t at = boundaryAtOrBefore(data, floor, earliest);
+        boundaries.clear();
+        while (at < offset) {
+            boundaries.push_back(at);
+            at += cp932::unitLength(data + at, rowEnd);
         }
-        if (walkAt == offset && walked >= anchorIndex) {
-            recent[walked % recent.size()] = walkAt; // the anchor's own boundary, not counted
-            const std::size_t start = recent[(walked - anchorIndex) % recent.size()];
-            if (matchesAt(data + start, rowEnd, needle)) {
+        knownRow = row;
+        known = at;
+        if (at == offset && boundaries.size() >= anchorIndex) {
+            const std::size_t start =
+                anchorIndex == 0 ? offset : boundaries[boundaries.size() - anchorIndex];
+            if (anchorIsNeedle || matchesAt(data + start, rowEnd, needle)) {
                 onMatch(row);
                 pos = starts[row + 1];
                 continue;
@@ -158,7 +177,8 @@ std::size_t StrSearch(QStringView needleText, LineStore& rows) {
             anchor.append(reinterpret_cast<const char*>(needle[i].forms[0].bytes),
                           needle[i].forms[0].length);
         std::size_t found = 0;
-        searchByAnchor(anchor, bestStart, needle, rows, [&](std::size_t row) {
+        const bool anchorIsNeedle = bestLen == needle.size();
+        searchByAnchor(anchor, bestStart, anchorIsNeedle, needle, rows, [&](std::size_t row) {
             rows.setSelected(row, true);
             ++found;
         });
@@ -172,8 +192,8 @@ std::size_t StrSearch(QStringView needleText, LineStore& rows) {
         for (int f = 0; f < multi->count; ++f) {
             const QByteArray anchor(reinterpret_cast<const char*>(multi->forms[f].bytes),
                                     multi->forms[f].length);
-            searchByAnchor(anchor, std::size_t(multi - needle.begin()), needle, rows,
-                           [&](std::size_t row) { hits.push_back(row); });
+            searchByAnchor(anchor, std::size_t(multi - needle.begin()), needle.size() == 1, needle,
+                           rows, [&](std::size_t row) { hits.push_back(row); });
         }
         std::sort(hits.begin(), hits.end());
         hits.erase(std::unique(hits.begin(), hits.end()), hits.end());

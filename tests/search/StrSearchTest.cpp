@@ -1,9 +1,11 @@
 #include "search/StrSearch.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "platform/Cp932.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -101,6 +103,37 @@ TEST(StrSearch, ScatteredHitsAcrossManyRowsMatchTheReference) {
         rows.clearSelection();
         StrSearch(needle, rows);
         EXPECT_EQ(selected(rows), decodedReference(rows, needle)) << needle.toStdString();
+    }
+}
+
+// Rows of characters whose bytes are easily misread: trail bytes that are also lead bytes or
+// backslashes, long runs of lead-range bytes, characters with several encodings, lone lead
+// bytes and bytes the code page does not map.
+TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
+    const QByteArray units[] = {
+        QByteArray("\x88\x81"), QByteArray("\x81\x81"), QByteArray("\x83\x5c"),
+        QByteArray("\\"),       QByteArray("a"),        QByteArray("\xfa\x5c"),
+        QByteArray("\xed\x40"), QByteArray("\x87\x90"), QByteArray("\x81\xe0"),
+        QByteArray("\x88"),     QByteArray("\x80"),     QByteArray("\xe0\xe0")};
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    QByteArray text;
+    for (int row = 0; row < 400; ++row) {
+        for (int n = pick(40); n > 0; --n)
+            text += units[pick(std::size(units))];
+        text += "\r\n";
+    }
+    TempDir dir;
+    LineStore rows;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("r.txt"), text), rows), 0);
+    for (int i = 0; i < 300; ++i) {
+        QByteArray needleBytes;
+        for (int n = 1 + pick(3); n > 0; --n)
+            needleBytes += units[pick(std::size(units))];
+        const QString needle = cp932::decode(needleBytes);
+        rows.clearSelection();
+        StrSearch(needle, rows);
+        ASSERT_EQ(selected(rows), decodedReference(rows, needle)) << needleBytes.toHex().data();
     }
 }
 
