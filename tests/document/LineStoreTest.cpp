@@ -3,7 +3,9 @@
 #include "platform/RuntimeError.h"
 #include "support/TempDir.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -36,6 +38,49 @@ TEST(TextRead, SplitsRowsAtCrAndCrLfOnly) {
         LineStore store;
         EXPECT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
         EXPECT_EQ(rows(store), c.rows) << c.name;
+    }
+}
+
+// A file arrives in pieces of any size: a CR at the end of one piece and its LF at the start of
+// the next, rows longer and shorter than the blocks the indexer scans at once.
+TEST(LineStore, IndexingInPiecesGivesTheRowsOfAPlainSplit) {
+    std::mt19937 random(11);
+    QByteArray text;
+    for (int i = 0; i < 3000; ++i) {
+        const unsigned r = random() % 16;
+        text += r < 3    ? QByteArray("\r")
+                : r < 5  ? QByteArray("\n")
+                : r == 5 ? QByteArray(qsizetype(1 + random() % 150), 'x')
+                         : QByteArray("ab");
+    }
+    QList<QByteArray> expected; // rows end at CR or CR LF
+    QByteArray row;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            row += text[i];
+            continue;
+        }
+        expected << row;
+        row.clear();
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    if (!row.isEmpty())
+        expected << row;
+    for (const std::size_t piece : {std::size_t(1), std::size_t(63), std::size_t(64),
+                                    std::size_t(65), std::size_t(1000), std::size_t(text.size())}) {
+        ByteBuffer buffer{ByteBuffer::allocate(std::size_t(text.size()) + 2), 0};
+        std::memcpy(buffer.data.get(), text.constData(), std::size_t(text.size()));
+        LineStore store;
+        store.beginIndex();
+        for (std::size_t got = piece; got < std::size_t(text.size()); got += piece)
+            store.indexRead(buffer.data.get(), got);
+        buffer.size = std::size_t(text.size());
+        store.adopt(std::move(buffer));
+        QList<QByteArray> rows;
+        for (std::size_t i = 0; i < store.rowCount(); ++i)
+            rows << store.rowBytes(i).toByteArray();
+        EXPECT_EQ(rows, expected) << "pieces of " << piece;
     }
 }
 
