@@ -228,8 +228,11 @@ int frmMain::applyText(IniKey key, const QString& value) {
 }
 
 void frmMain::text_read(const QString& fileName) {
+    const std::uint64_t before = LineList.generation();
     const int err = ::text_read(fileName, LineList);
-    list_->documentReset();
+    // A file that could not be opened leaves the rows, and the view on them, as they were.
+    if (LineList.generation() != before)
+        list_->documentReset();
     if (err)
         desktop_.exclamation(this, kAppTitle, runtime_error::description(err));
 }

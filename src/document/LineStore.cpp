@@ -127,6 +127,7 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
 
 // Gives the memory back: a replaced document must not hold on to the old one's.
 void LineStore::clear() {
+    ++generation_;
     bytes_ = ByteBuffer{};
     Offsets(1, 0).swap(starts_);
     std::vector<std::uint64_t>().swap(selected_);

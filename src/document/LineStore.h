@@ -23,6 +23,9 @@ class LineStore {
     // while being read). Clears the selection.
     void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
     void clear();
+    // Changes whenever the rows are replaced or cleared, so a view can tell whether a load
+    // that failed left the document as it was.
+    std::uint64_t generation() const { return generation_; }
 
     // Indexing while a file is being read: beginIndex, then indexRead with all bytes read so
     // far (rows whose terminator has arrived are indexed), then adopt with the whole buffer.
@@ -73,4 +76,5 @@ class LineStore {
     Offsets starts_{0};
     std::vector<std::uint64_t> selected_;
     std::size_t scanned_ = 0; // bytes searched for terminators so far
+    std::uint64_t generation_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -240,6 +241,32 @@ TEST_F(MainFixture, OpenCommandLoadsTheChosenFileAndCancelChangesNothing) {
     EXPECT_EQ(w->LineCount(), 2u);
     EXPECT_TRUE(w->LineList.isSelected(1));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Karvel -") + p + QStringLiteral("-"));
+}
+
+TEST_F(MainFixture, AFileThatCannotBeOpenedLeavesTheViewWhereItWas) {
+    QByteArray text;
+    for (int i = 0; i < 500; ++i)
+        text += "row " + QByteArray::number(i) + "\r\n";
+    auto w = start(dir.write(QStringLiteral("a.txt"), text));
+    w->show();
+    LineListView* list = w->List1();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->rowHeight() * 3 + 2));
+    QTest::keyClick(list, Qt::Key_PageDown);
+    const std::ptrdiff_t current = list->currentRow();
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(current, 3);
+    ASSERT_GT(scrolled, 0);
+    desktop.openAnswers = {dir.file(QStringLiteral("missing.txt"))};
+    w->toolbarButton(QStringLiteral("btnOpen"))->trigger();
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(w->LineCount(), 500u);
+    EXPECT_EQ(list->currentRow(), current);
+    EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+    // A file that opens replaces the rows and starts again at the top.
+    desktop.openAnswers = {dir.write(QStringLiteral("b.txt"), "x\r\n")};
+    w->toolbarButton(QStringLiteral("btnOpen"))->trigger();
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(MainFixture, ExitWritesTheSettingsFromMenuAndToolbar) {
