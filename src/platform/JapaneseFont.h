@@ -8,4 +8,3 @@
 // The same font in the family the system prefers for Japanese text in its place: its own family
 // when that has the Japanese characters. Without any Japanese font, font itself.
 QFont withJapaneseFamily(const QFont& font);
-
