@@ -12,6 +12,7 @@ bool printRow(Printer& printer, QStringView text, const PrintMargins& margins) {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
     while (finder.toNextBoundary() > 0)
         bounds.push_back(finder.position());
+    const double right = printer.pageWidth() - margins.right; // the page stays during a row
     for (std::size_t j = 0; j + 1 < bounds.size(); ++j) {
         if (!printer.print(text.sliced(bounds[j], bounds[j + 1] - bounds[j])))
             return false;
@@ -19,7 +20,7 @@ bool printRow(Printer& printer, QStringView text, const PrintMargins& margins) {
             j + 2 < bounds.size()
                 ? printer.textWidth(text.sliced(bounds[j + 1], bounds[j + 2] - bounds[j + 1]))
                 : 0;
-        if (printer.currentX() >= printer.pageWidth() - next - margins.right) {
+        if (printer.currentX() >= right - next) {
             if (!printer.endLine())
                 return false;
             printer.setCurrentX(margins.left);
