@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <limits>
 #include <malloc.h>
 #include <spawn.h>
 #include <string>
@@ -283,14 +284,18 @@ void benchPrint(const QString& path) {
 }
 
 // Milliseconds from starting a program to its first paint (the program writes that moment of
-// the steady clock to its standard output).
+// the steady clock to its standard output); infinite when it never painted.
 double firstPaintMs(const std::string& program) {
     const double start = nowMs();
     runCommand({program}, kScratch);
     QFile out(QString::fromStdString(kScratch));
-    if (!out.open(QIODevice::ReadOnly))
-        return 0;
-    return out.readAll().trimmed().toDouble() - start;
+    bool painted = out.open(QIODevice::ReadOnly);
+    const double paint = painted ? out.readAll().trimmed().toDouble(&painted) : 0;
+    if (!painted) {
+        std::fprintf(stderr, "%s did not paint its window\n", program.c_str());
+        return std::numeric_limits<double>::infinity();
+    }
+    return paint - start;
 }
 
 // Start-up takes a few tens of milliseconds and this machine's speed drifts, so the programs take

@@ -77,9 +77,8 @@ std::size_t boundaryAtOrBefore(const char* data, std::size_t floor, std::size_t 
 
 // Finds the rows where the anchor (the bytes of needle characters from anchorIndex on) stands
 // on a character boundary with the whole needle around it; an anchor that is the whole needle
-// needs nothing more than the boundary. Each hit looks back no further than
-// the boundary found at the hit before it in the same row, so no row is walked twice however
-// many hits it has.
+// needs nothing more than the boundary. Each hit looks back no further than the boundary found
+// at the hit before it in the same row, so no row is walked twice however many hits it has.
 template <typename OnMatch>
 void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anchorIsNeedle,
                     const Needle& needle, const LineStore& rows, OnMatch onMatch) {
