@@ -1,19 +1,16 @@
 // Writes the code page 932 decoding tables as C++ source, taken from the system's converter
 // when the program is built, so the program itself never loads a converter.
 //   cp932_tables OUTPUT
+#include "platform/Cp932.h"
+
 #include <cstdio>
 #include <iconv.h>
 
 namespace {
 
-bool isLeadByte(int b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool isTrailByte(int b) {
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
-constexpr unsigned kInvalid = 0xFFFD;
+using cp932::isLeadByte;
+using cp932::isTrailByte;
+constexpr unsigned kInvalid = cp932::kInvalid;
 
 unsigned convert(iconv_t cd, const char* in, std::size_t n) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
