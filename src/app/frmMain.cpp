@@ -16,7 +16,6 @@
 #include "platform/ProgramFiles.h"
 #include "platform/RuntimeError.h"
 #include "platform/Twips.h"
-#include "resources/Pictures.h"
 #include "search/StrSearch.h"
 #include "search/frmSearch.h"
 #include "settings/NumberRules.h"

@@ -1,7 +1,6 @@
 #include "Cp932.h"
 
 #include <array>
-#include <memory>
 #include <vector>
 
 namespace cp932 {

@@ -26,11 +26,12 @@ const char* const* const kToolbarXpm[pictures::kToolbarPictureCount] = {
     font_xpm, append_xpm, overwrite_xpm, big_xpm,   small_xpm};
 
 // The pictures are pixel art: for high-density screens each pixel is repeated, so they stay crisp.
-QPixmap twiceAsLarge(const QPixmap& picture) {
-    QPixmap twice =
-        picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    twice.setDevicePixelRatio(2.0);
-    return twice;
+QPixmap atRatio(const QPixmap& picture, qreal devicePixelRatio) {
+    const QSize size(int(picture.width() * devicePixelRatio),
+                     int(picture.height() * devicePixelRatio));
+    QPixmap larger = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    larger.setDevicePixelRatio(devicePixelRatio);
+    return larger;
 }
 
 } // namespace
@@ -42,7 +43,7 @@ QIcon toolbarPicture(int index) {
         return QIcon();
     const QPixmap picture(kToolbarXpm[index - 1]);
     QIcon icon(picture);
-    icon.addPixmap(twiceAsLarge(picture));
+    icon.addPixmap(atRatio(picture, 2.0));
     return icon;
 }
 
@@ -61,12 +62,7 @@ QIcon programIconSet() {
 }
 
 QPixmap programIcon(qreal devicePixelRatio) {
-    if (devicePixelRatio <= 1)
-        return programIcon();
-    const int side = int(32 * devicePixelRatio);
-    QPixmap p = programIcon().scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    p.setDevicePixelRatio(devicePixelRatio);
-    return p;
+    return devicePixelRatio <= 1 ? programIcon() : atRatio(programIcon(), devicePixelRatio);
 }
 
 QPixmap aboutLogo(qreal devicePixelRatio) {
