@@ -374,7 +374,7 @@ void frmMain::mnuSearch_Click() {
 
 void frmMain::mnuComment_Click() {
     frmComment dialog(this, IniSettings, printer_, list_->font(),
-                      PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_);
+                      PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_, LineList.format());
     dialog.exec();
 }
 

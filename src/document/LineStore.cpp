@@ -1,7 +1,5 @@
 #include "LineStore.h"
 
-#include "platform/Cp932.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -9,17 +7,41 @@
 #include <immintrin.h>
 #endif
 
-void LineStore::beginIndex() {
+void LineStore::beginIndex(std::size_t expectedSize) {
     clear();
     scanned_ = 0;
-}
-
-void LineStore::reserveRows(std::size_t fileSize) {
+    expected_ = expectedSize;
+    headerRead_ = false;
+    styleChosen_ = false;
+    counts_ = {};
     // About one row per 40 bytes; only the entries used take memory.
-    starts_.reserve(fileSize / 40 + 16);
+    starts_.reserve(expectedSize / 40 + 16);
 }
 
 namespace {
+
+using Counts = LineStore::LineEndCounts;
+
+// Appends the row starts of d[at, to) in the style and counts the line ends; d[to] is readable
+// (a CR's LF may be there). Byte by byte: for the ends of pieces and processors without AVX2.
+template <LineEndStyle Style>
+void appendRowStarts(const char* d, std::size_t at, std::size_t to, LineStore::Offsets& starts,
+                     Counts& counts) {
+    for (; at < to; ++at) {
+        const char c = d[at];
+        if (c == '\r') {
+            ++counts.cr;
+            const bool lf = d[at + 1] == '\n';
+            counts.crlf += lf;
+            if (Style == LineEndStyle::Cr)
+                starts.push_back(at + 1 + lf);
+        } else if (c == '\n') {
+            ++counts.lf;
+            if (Style == LineEndStyle::Lf)
+                starts.push_back(at + 1);
+        }
+    }
+}
 
 #if defined(__x86_64__)
 #define KARVEL_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
@@ -34,24 +56,31 @@ KARVEL_AVX2 inline std::uint64_t bytesEqual(const char* d, std::size_t at, __m25
     return lo | std::uint64_t(hi) << 32;
 }
 
-// Appends the row starts after the CRs in d[at, to) sixty-four bytes at a time, up to where a
-// whole block no longer fits; returns where it stopped. d[to] is readable. Rows are short, so
-// their starts come from the bits of each block without a branch per row.
+// The same sixty-four bytes at a time, up to where a whole block no longer fits; returns where
+// it stopped. Rows are short, so their starts come from the bits of each block without a
+// branch per row.
+template <LineEndStyle Style>
 KARVEL_AVX2 std::size_t appendRowStartsAvx2(const char* d, std::size_t at, std::size_t to,
-                                            LineStore::Offsets& starts) {
+                                            LineStore::Offsets& starts, Counts& counts) {
     constexpr std::size_t kBatch = 4096;
     std::uint64_t batch[kBatch + 64];
     std::size_t n = 0;
     const __m256i cr = _mm256_set1_epi8('\r');
     const __m256i lf = _mm256_set1_epi8('\n');
     for (; at + 64 <= to; at += 64) {
-        std::uint64_t crs = bytesEqual(d, at, cr);
+        const std::uint64_t crs = bytesEqual(d, at, cr);
+        const std::uint64_t lfs = bytesEqual(d, at, lf);
         const std::uint64_t crlf = crs & bytesEqual(d, at + 1, lf); // the CRs an LF follows
-        const int count = std::popcount(crs);
+        counts.cr += std::uint64_t(std::popcount(crs));
+        counts.lf += std::uint64_t(std::popcount(lfs));
+        counts.crlf += std::uint64_t(std::popcount(crlf));
+        std::uint64_t ends = Style == LineEndStyle::Cr ? crs : lfs;
+        const int count = std::popcount(ends);
         auto put = [&](int k) {
-            const auto b = unsigned(std::countr_zero(crs)); // 64 once the bits run out
-            batch[n + std::size_t(k)] = at + b + 1 + ((crlf >> (b & 63)) & 1);
-            crs &= crs - 1;
+            const auto b = unsigned(std::countr_zero(ends)); // 64 once the bits run out
+            const std::uint64_t skip = Style == LineEndStyle::Cr ? (crlf >> (b & 63)) & 1 : 0;
+            batch[n + std::size_t(k)] = at + b + 1 + skip;
+            ends &= ends - 1;
         };
         // Four starts are written whatever the count; those past it are overwritten later.
         put(0), put(1), put(2), put(3);
@@ -75,38 +104,92 @@ bool hasAvx2() {
 #undef KARVEL_AVX2
 #endif
 
+template <LineEndStyle Style>
+void scanRows(const char* d, std::size_t at, std::size_t to, LineStore::Offsets& starts,
+              Counts& counts) {
+#if defined(__x86_64__)
+    if (hasAvx2())
+        at = appendRowStartsAvx2<Style>(d, at, to, starts, counts);
+#endif
+    appendRowStarts<Style>(d, at, to, starts, counts);
+}
+
 } // namespace
 
+// Indexes d[scanned_, to); d[to] is readable.
+void LineStore::scan(const char* d, std::size_t to) {
+    if (scanned_ >= to)
+        return;
+    if (format_.lineEnd == LineEndStyle::Cr)
+        scanRows<LineEndStyle::Cr>(d, scanned_, to, starts_, counts_);
+    else
+        scanRows<LineEndStyle::Lf>(d, scanned_, to, starts_, counts_);
+    scanned_ = to;
+}
+
+LineEndStyle LineStore::styleOfCounts() const {
+    return counts_.lf - counts_.crlf > counts_.cr ? LineEndStyle::Lf : LineEndStyle::Cr;
+}
+
+void LineStore::restartIndex(LineEndStyle style) {
+    format_.lineEnd = style;
+    scanned_ = starts_.front();
+    starts_.resize(1);
+    counts_ = {};
+}
+
+// A byte order mark makes the file UTF-8 and belongs to no row.
+void LineStore::readHeader(const char* d, std::size_t size, std::size_t expectedSize) {
+    headerRead_ = true;
+    format_ = {};
+    counts_ = {};
+    const bool bom = utf8::hasByteOrderMark(d, size);
+    if (bom)
+        format_.encoding = TextEncoding::Utf8;
+    scanned_ = bom ? 3 : 0;
+    starts_.assign(1, scanned_);
+    census_.begin(scanned_, expectedSize);
+}
+
 void LineStore::indexRead(const char* d, std::size_t size) {
-    // Every CR ends a row, together with an LF right after it. A CR in the last byte waits for
-    // the next piece: an LF may follow it.
-    const std::size_t end = size == 0 ? 0 : size - 1; // each CR before end has its next byte
-    std::size_t at = scanned_;
-#if defined(__x86_64__)
-    if (at < end && hasAvx2())
-        at = appendRowStartsAvx2(d, at, end, starts_);
-#endif
-    while (at < end) {
-        const auto* cr = static_cast<const char*>(std::memchr(d + at, '\r', end - at));
-        if (!cr)
-            break;
-        at = std::size_t(cr - d) + 1;
-        if (d[at] == '\n')
-            ++at;
-        starts_.push_back(std::uint64_t(at));
+    if (!headerRead_) {
+        if (size < 3)
+            return; // too little to tell a byte order mark
+        readHeader(d, size, expected_);
     }
-    scanned_ = size > 0 && d[size - 1] != '\r' ? size : end;
+    // The last byte waits for the next piece: an LF may follow a CR there.
+    scan(d, size - 1);
+    if (!styleChosen_ && scanned_ > starts_.front()) {
+        // The first piece chooses the style; the rest of the file rarely disagrees.
+        styleChosen_ = true;
+        if (styleOfCounts() != format_.lineEnd) {
+            restartIndex(styleOfCounts());
+            scan(d, size - 1);
+        }
+    }
+    if (format_.encoding == TextEncoding::Cp932)
+        census_.feed(d, size);
 }
 
 void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
     bytes_ = std::move(bytes);
     char* d = bytes_.data.get();
     std::size_t size = bytes_.size;
-    if (scanned_ == 0)
-        starts_.assign(1, 0);
-    indexRead(d, size);
-    if (scanned_ < size && d[size - 1] == '\r') // the file ends in a lone CR
-        starts_.push_back(size);
+    if (!headerRead_) // nothing was indexed while reading
+        readHeader(d, size, size);
+    d[size] = '\0'; // nothing follows the last byte
+    scan(d, size);
+    if (styleOfCounts() != format_.lineEnd) {
+        restartIndex(styleOfCounts());
+        scan(d, size);
+    }
+    if (format_.encoding == TextEncoding::Cp932) {
+        census_.finish(d, size);
+        if (census_.looksLikeUtf8())
+            format_.encoding = TextEncoding::Utf8;
+    }
+    headerRead_ = false;
+    styleChosen_ = false;
     scanned_ = 0;
     if (starts_.back() != size) {
         if (completeLinesOnly) {
@@ -128,6 +211,7 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
 // Gives the memory back: a replaced document must not hold on to the old one's.
 void LineStore::clear() {
     ++generation_;
+    format_ = {};
     bytes_ = ByteBuffer{};
     Offsets(1, 0).swap(starts_);
     std::vector<std::uint64_t>().swap(selected_);
@@ -135,7 +219,7 @@ void LineStore::clear() {
 
 QString LineStore::rowText(std::size_t row, std::size_t maxUnits) const {
     const QByteArrayView b = rowBytes(row);
-    return cp932::decode(b.data(), std::size_t(b.size()), maxUnits);
+    return decodeText(format_.encoding, b.data(), std::size_t(b.size()), maxUnits);
 }
 
 void LineStore::setRangeSelected(std::size_t first, std::size_t last, bool on) {

@@ -4,6 +4,8 @@
 // bytes they were read from.
 #include "platform/FileIO.h"
 #include "platform/LargeMemory.h"
+#include "platform/TextFormat.h"
+#include "platform/Utf8.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -17,38 +19,46 @@ class LineStore {
     // Bytes the caller must allocate after the content (see adopt).
     static constexpr std::size_t kSlack = 2;
 
-    // Takes a file's bytes (allocated with kSlack spare bytes) and indexes its rows: a row ends
-    // at CR or CR LF; a lone LF stays inside the row; a terminator at the very end makes no
-    // extra row. With completeLinesOnly, an unterminated last line is dropped (the file failed
-    // while being read). Clears the selection.
+    // Takes a file's bytes (allocated with kSlack spare bytes), decides its format and indexes
+    // its rows. The file's line ends are LF style when more of its lines end in a lone LF than
+    // in a CR (alone or before an LF), otherwise CR style; a terminator at the very end makes
+    // no extra row. It is UTF-8 when it starts with the byte order mark (which then belongs to
+    // no row) or when its valid multi-byte UTF-8 sequences outnumber the invalid ones a
+    // thousand to one, otherwise code page 932. With completeLinesOnly, an unterminated last
+    // line is dropped (the file failed while being read). Clears the selection.
     void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
     void clear();
     // Changes whenever the rows are replaced or cleared, so a view can tell whether a load
     // that failed left the document as it was.
     std::uint64_t generation() const { return generation_; }
 
-    // Indexing while a file is being read: beginIndex, then indexRead with all bytes read so
-    // far (rows whose terminator has arrived are indexed), then adopt with the whole buffer.
-    void beginIndex();
-    void reserveRows(std::size_t fileSize);
+    // Indexing while a file is being read: beginIndex with the file's size (0: unknown), then
+    // indexRead with all bytes read so far (rows whose terminator has arrived are indexed in
+    // the style the lines so far suggest), then adopt with the whole buffer, which indexes
+    // again only when the whole file decides otherwise.
+    void beginIndex(std::size_t expectedSize = 0);
     void indexRead(const char* data, std::size_t size);
 
+    TextFormat format() const { return format_; }
+
     std::size_t rowCount() const { return starts_.size() - 1; }
-    // The row's bytes without its terminator (CR LF or a lone CR).
+    // The row's bytes without its terminator (CR LF, or a lone CR or LF by the style).
     QByteArrayView rowBytes(std::size_t row) const {
         const char* d = bytes_.data.get();
         const std::size_t begin = starts_[row];
-        std::size_t end = starts_[row + 1];
-        end -= d[end - 1] == '\n' ? 2 : 1;
+        std::size_t end = starts_[row + 1] - 1; // the terminator's last byte
+        if (d[end] == '\n' && end > begin && d[end - 1] == '\r')
+            --end;
         return QByteArrayView(d + begin, qsizetype(end - begin));
     }
     // The row's text; at most maxUnits characters are decoded.
     QString rowText(std::size_t row, std::size_t maxUnits = std::size_t(-1)) const;
 
-    // The whole buffer: every row followed by its terminator.
+    // The whole buffer: a byte order mark, then every row followed by its terminator.
     const char* data() const { return bytes_.data.get(); }
     std::size_t dataSize() const { return starts_.back(); }
-    // First byte of each row; starts()[rowCount()] is dataSize().
+    // First byte of each row (row 0 starts after a byte order mark); starts()[rowCount()] is
+    // dataSize().
     using Offsets = std::vector<std::uint64_t, large_memory::Allocator<std::uint64_t>>;
     const Offsets& starts() const { return starts_; }
 
@@ -71,10 +81,27 @@ class LineStore {
         return true;
     }
 
+    // Line ends seen while indexing: every CR, every LF, and the CRs an LF follows.
+    struct LineEndCounts {
+        std::uint64_t cr = 0, lf = 0, crlf = 0;
+    };
+
   private:
+    void readHeader(const char* data, std::size_t size, std::size_t expectedSize);
+    void scan(const char* data, std::size_t to);
+    void restartIndex(LineEndStyle style);
+    LineEndStyle styleOfCounts() const;
+
     ByteBuffer bytes_;
     Offsets starts_{0};
     std::vector<std::uint64_t> selected_;
+    TextFormat format_;
+    // While indexing:
     std::size_t scanned_ = 0; // bytes searched for terminators so far
+    std::size_t expected_ = 0;
+    bool headerRead_ = false; // whether the byte order mark was looked for
+    bool styleChosen_ = false;
+    LineEndCounts counts_;
+    utf8::Census census_;
     std::uint64_t generation_ = 0;
 };

@@ -11,10 +11,7 @@ namespace {
 class Indexer : public ReadObserver {
   public:
     explicit Indexer(LineStore& store) : store_(store) {}
-    void opened(std::size_t size) override {
-        store_.beginIndex();
-        store_.reserveRows(size);
-    }
+    void opened(std::size_t size) override { store_.beginIndex(size); }
     void read(const char* data, std::size_t size) override { store_.indexRead(data, size); }
 
   private:

@@ -15,24 +15,26 @@ int writeSelectedRows(const QString& path, double appendMode, const LineStore& r
     if (int err = file.open(path, appendMode == 1))
         return err;
     int err = 0;
+    const QByteArrayView end = lineTerminator(rows.format().lineEnd);
     rows.forEachSelected([&](std::size_t row) {
         const QByteArrayView bytes = rows.rowBytes(row);
         err = file.write(bytes.data(), std::size_t(bytes.size()));
         if (!err)
-            err = file.write("\r\n", 2);
+            err = file.write(end.data(), std::size_t(end.size()));
         return err == 0;
     });
     const int closeErr = file.close();
     return err ? err : closeErr;
 }
 
-int writeLine(const QString& path, double appendMode, const QByteArray& line) {
+int writeLine(const QString& path, double appendMode, const QByteArray& line, LineEndStyle style) {
     OutputFile file;
     if (int err = file.open(path, appendMode == 1))
         return err;
     int err = file.write(line);
+    const QByteArrayView end = lineTerminator(style);
     if (!err)
-        err = file.write("\r\n", 2);
+        err = file.write(end.data(), std::size_t(end.size()));
     const int closeErr = file.close();
     return err ? err : closeErr;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The output file's opening rule (append when Append_mode is 1, otherwise replace) and writing
-// rule (each selected row's bytes, in ascending row order, followed by CR LF).
+// rule (each selected row's bytes, in ascending row order, followed by the document's line end:
+// CR LF, or LF for a document whose lines end in LF).
+#include "platform/TextFormat.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,5 +18,6 @@ QString outputDialogTitle();
 // before a failure stay in the file, and the file is closed either way.
 int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows);
 
-// Writes one line (bytes, then CR LF) by the opening rule.
-int writeLine(const QString& path, double appendMode, const QByteArray& line);
+// Writes one line (bytes, then the style's line end) by the opening rule.
+int writeLine(const QString& path, double appendMode, const QByteArray& line,
+              LineEndStyle style = LineEndStyle::Cr);

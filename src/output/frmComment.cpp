@@ -2,7 +2,6 @@
 
 #include "OutputRules.h"
 #include "platform/BusyCursor.h"
-#include "platform/Cp932.h"
 #include "platform/Desktop.h"
 #include "settings/IniSettings.h"
 
@@ -11,10 +10,11 @@
 #include <QPushButton>
 
 frmComment::frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, Printer& printer,
-                       const QFont& listFont, const PrintMargins& margins, Desktop& desktop)
+                       const QFont& listFont, const PrintMargins& margins, Desktop& desktop,
+                       TextFormat documentFormat)
     : FixedDialog(mainWindow, QStringLiteral("コメント入力"), 4395, 1170), settings_(settings),
       printer_(printer), fontFamily_(listFont.family()), fontSize_(listFont.pointSizeF()),
-      margins_(margins), desktop_(desktop) {
+      margins_(margins), desktop_(desktop), format_(documentFormat) {
     setObjectName(QStringLiteral("frmComment"));
     txtComment = add<QLineEdit>(this, "txtComment", {180, 360, 4035, 315});
     auto* label = add<QLabel>(this, "Label1", {180, 60, 3675, 255});
@@ -47,8 +47,8 @@ void frmComment::cmdPrint_Click() {
 void frmComment::cmdFile_Click() {
     // A character the file's encoding lacks is named before anything is asked or written.
     qsizetype bad = -1;
-    const QString text = cp932::toCp932Variants(txtComment->text());
-    const auto bytes = cp932::encode(text, &bad);
+    QString text;
+    const auto bytes = encodeText(format_.encoding, txtComment->text(), &bad, &text);
     if (!bytes) {
         const int len = text[bad].isHighSurrogate() && bad + 1 < text.size() ? 2 : 1;
         const QString ch = text.mid(bad, len);
@@ -65,7 +65,7 @@ void frmComment::cmdFile_Click() {
         int err = 0;
         {
             BusyCursor busy;
-            err = writeLine(name, settings_.Append_mode, *bytes);
+            err = writeLine(name, settings_.Append_mode, *bytes, format_.lineEnd);
         }
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());

@@ -1,7 +1,9 @@
 #pragma once
-// The comment dialog: one typed line, printed onto the current page or written to a file.
+// The comment dialog: one typed line, printed onto the current page or written to a file in
+// the encoding and with the line end of the document in the list.
 #include "PrintRows.h"
 #include "platform/FixedDialog.h"
+#include "platform/TextFormat.h"
 
 class Desktop;
 class Printer;
@@ -12,7 +14,8 @@ class frmComment : public FixedDialog {
     Q_OBJECT
   public:
     frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, Printer& printer,
-               const QFont& listFont, const PrintMargins& margins, Desktop& desktop);
+               const QFont& listFont, const PrintMargins& margins, Desktop& desktop,
+               TextFormat documentFormat = {});
     QLineEdit* txtComment;
 
   public slots:
@@ -27,4 +30,5 @@ class frmComment : public FixedDialog {
     double fontSize_;
     PrintMargins margins_;
     Desktop& desktop_;
+    TextFormat format_;
 };

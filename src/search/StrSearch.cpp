@@ -85,7 +85,7 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
-    std::size_t pos = 0, row = 0;
+    std::size_t pos = starts[0], row = 0;
     // The last walk: its row, the boundaries it passed and the one it stopped at.
     std::size_t knownRow = std::size_t(-1), known = 0;
     std::vector<std::size_t> boundaries;
@@ -139,11 +139,38 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
     }
 }
 
+// UTF-8 text is found by its bytes: a match of whole sequences can only start on a character.
+std::size_t searchUtf8(const QByteArray& needle, LineStore& rows) {
+    const char* data = rows.data();
+    const std::size_t size = rows.dataSize();
+    const auto& starts = rows.starts();
+    std::size_t found = 0, row = 0;
+    for (std::size_t pos = starts[0]; pos < size;) {
+        const void* hit = needle.size() == 1 ? std::memchr(data + pos, needle[0], size - pos)
+                                             : ::memmem(data + pos, size - pos, needle.constData(),
+                                                        std::size_t(needle.size()));
+        if (!hit)
+            break;
+        const std::size_t offset = std::size_t(static_cast<const char*>(hit) - data);
+        if (offset >= starts[row + 1])
+            row = rowOf(starts, offset, row);
+        const QByteArrayView bytes = rows.rowBytes(row);
+        if (data + offset + needle.size() > bytes.data() + bytes.size()) {
+            pos = offset + 1; // runs into the terminator
+            continue;
+        }
+        rows.setSelected(row, true);
+        ++found;
+        pos = starts[row + 1];
+    }
+    return found;
+}
+
 } // namespace
 
-std::size_t StrSearch(QStringView needleText, LineStore& rows) {
+std::size_t StrSearch(QStringView typed, LineStore& rows) {
     const std::size_t count = rows.rowCount();
-    if (needleText.isEmpty()) {
+    if (typed.isEmpty()) {
         std::size_t found = 0;
         for (std::size_t i = 0; i < count; ++i)
             if (!rows.rowBytes(i).isEmpty()) {
@@ -152,6 +179,11 @@ std::size_t StrSearch(QStringView needleText, LineStore& rows) {
             }
         return found;
     }
+    if (rows.format().encoding == TextEncoding::Utf8)
+        return searchUtf8(typed.toUtf8(), rows);
+    // What an input method types (WAVE DASH for the tilde the list shows, ...) finds the
+    // characters the file holds.
+    const QString needleText = cp932::toCp932Variants(typed);
     Needle needle(std::size_t(needleText.size()));
     for (qsizetype i = 0; i < needleText.size(); ++i) {
         NeedleChar& c = needle[std::size_t(i)];

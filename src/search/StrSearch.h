@@ -9,7 +9,9 @@ class LineStore;
 // text; other rows keep their state. An empty needle selects every non-empty row; an empty
 // row is never selected. Returns the number of rows found.
 //
-// The search runs on the stored bytes: a byte match counts only where it starts on a
-// character boundary of its row, and a character with several encodings is found in any of
-// them, so the result is that of a search in the decoded text.
+// The search runs on the stored bytes. In a code page 932 document a byte match counts only
+// where it starts on a character boundary of its row, a character with several encodings is
+// found in any of them, and the variants input methods type find the characters the code page
+// has (WAVE DASH finds the tilde 0x8160), so the result is that of a search in the decoded
+// text. In a UTF-8 document the needle's UTF-8 bytes are found: exact code points.
 std::size_t StrSearch(QStringView needle, LineStore& rows);

@@ -1,6 +1,8 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "platform/Cp932.h"
 #include "platform/RuntimeError.h"
+#include "support/ReferenceText.h"
 #include "support/TempDir.h"
 
 #include <cstring>
@@ -16,71 +18,126 @@ QStringList rows(const LineStore& s) {
     return out;
 }
 
-TEST(TextRead, SplitsRowsAtCrAndCrLfOnly) {
+// Each file's own line ends decide how it splits; every CR LF file splits as it always did.
+TEST(TextRead, SplitsRowsByTheFilesOwnLineEnds) {
+    using enum LineEndStyle;
     struct Case {
         const char* name;
         QByteArray bytes;
         QStringList rows;
+        LineEndStyle style;
     } cases[] = {
-        {"crlf", "a\r\nb\r\n", {"a", "b"}},
-        {"no final terminator", "a\r\nb", {"a", "b"}},
-        {"cr only", "a\rb\r", {"a", "b"}},
-        {"lone lf stays", "a\nb\nc", {"a\nb\nc"}},
-        {"lf before crlf", "a\n\r\nb", {"a\n", "b"}},
-        {"empty lines", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}},
-        {"empty file", "", {}},
-        {"only a terminator", "\r\n", {""}},
-        {"cr cr lf", "a\r\r\n", {"a", ""}},
-        {"final lone lf", "a\n", {"a\n"}},
+        {"crlf", "a\r\nb\r\n", {"a", "b"}, Cr},
+        {"no final terminator", "a\r\nb", {"a", "b"}, Cr},
+        {"old cr", "a\rb\r", {"a", "b"}, Cr},
+        {"lf before crlf: a tie", "a\n\r\nb", {"a\n", "b"}, Cr},
+        {"empty lines", "\r\n\r\nx\r\n\r\n", {"", "", "x", ""}, Cr},
+        {"empty file", "", {}, Cr},
+        {"only a terminator", "\r\n", {""}, Cr},
+        {"cr cr lf", "a\r\r\n", {"a", ""}, Cr},
+        {"no terminator", "just one line", {"just one line"}, Cr},
+        {"spreadsheet cells with line breaks",
+         "\"a\nb\",c\r\n\"d\ne\nf\",g\r\nh,i\r\n",
+         {"\"a\nb\",c", "\"d\ne\nf\",g", "h,i"},
+         Cr},
+        {"pure lf", "a\nb\nc", {"a", "b", "c"}, Lf},
+        {"final lone lf", "a\n", {"a"}, Lf},
+        {"lf with empty lines", "\n\nx\n\n", {"", "", "x", ""}, Lf},
+        {"lf log with progress crs",
+         "10%\r50%\r100%\ndone\nok\nend\n",
+         {"10%\r50%\r100%", "done", "ok", "end"},
+         Lf},
+        {"lf file with a crlf line", "a\r\nb\nc\n", {"a", "b", "c"}, Lf},
+        {"lf file ending in a lone cr", "a\nb\nc\r", {"a", "b", "c\r"}, Lf},
     };
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
         EXPECT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
         EXPECT_EQ(rows(store), c.rows) << c.name;
+        EXPECT_EQ(store.format().lineEnd, c.style) << c.name;
+    }
+}
+
+TEST(TextRead, TellsUtf8FromCodePage932) {
+    using enum TextEncoding;
+    const QByteArray sjisLine = sjis("接続エラー：サーバーに接続できません") + "\r\n";
+    QByteArray sjisWithUtf8Look; // code page 932 text with a few valid UTF-8 pairs in it
+    for (int i = 0; i < 200; ++i)
+        sjisWithUtf8Look += sjisLine + sjis("ﾃｽﾄ") + "\xc3\xa9\r\n";
+    QByteArray largeUtf8WithOneBadByte;
+    for (int i = 0; i < 20000; ++i)
+        largeUtf8WithOneBadByte += "2026-12-01 接続 OK\n";
+    largeUtf8WithOneBadByte += "broken \xff byte\n";
+    QByteArray utf8TooManyBad;
+    for (int i = 0; i < 10; ++i)
+        utf8TooManyBad += "接続 \xff\n";
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        TextEncoding encoding;
+        QString firstRow;
+    } cases[] = {
+        {"byte order mark",
+         "\xef\xbb\xbf"
+         "abc\r\n",
+         Utf8, "abc"},
+        {"byte order mark alone", "\xef\xbb\xbf", Utf8, ""},
+        {"byte order mark and invalid bytes", "\xef\xbb\xbf\x82\xa0", Utf8, "\uFFFD\uFFFD"},
+        {"utf-8 japanese", "接続\nテスト\n", Utf8, "接続"},
+        {"pure ascii", "abc\r\n", Cp932, "abc"},
+        {"code page 932 japanese", sjisLine, Cp932, "接続エラー：サーバーに接続できません"},
+        {"code page 932 with a few utf-8 pairs", sjisWithUtf8Look, Cp932,
+         "接続エラー：サーバーに接続できません"},
+        {"utf-8 with one invalid byte late", largeUtf8WithOneBadByte, Utf8, "2026-12-01 接続 OK"},
+        {"utf-8 with too many invalid bytes", utf8TooManyBad, Cp932,
+         cp932::decode(utf8TooManyBad.left(utf8TooManyBad.indexOf('\n')))},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        LineStore store;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
+        EXPECT_EQ(store.format().encoding, c.encoding) << c.name;
+        EXPECT_EQ(store.rowCount() ? store.rowText(0) : QString(), c.firstRow) << c.name;
     }
 }
 
 // A file arrives in pieces of any size: a CR at the end of one piece and its LF at the start of
-// the next, rows longer and shorter than the blocks the indexer scans at once.
+// the next, a UTF-8 sequence cut between two, rows longer and shorter than the blocks the
+// indexer scans at once, and a file whose first lines suggest the other style.
 TEST(LineStore, IndexingInPiecesGivesTheRowsOfAPlainSplit) {
     std::mt19937 random(11);
-    QByteArray text;
-    for (int i = 0; i < 3000; ++i) {
-        const unsigned r = random() % 16;
-        text += r < 3    ? QByteArray("\r")
-                : r < 5  ? QByteArray("\n")
-                : r == 5 ? QByteArray(qsizetype(1 + random() % 150), 'x')
-                         : QByteArray("ab");
-    }
-    QList<QByteArray> expected; // rows end at CR or CR LF
-    QByteArray row;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            row += text[i];
-            continue;
+    for (int variant = 0; variant < 4; ++variant) {
+        QByteArray text = variant == 3 ? QByteArray("\xef\xbb\xbf") : QByteArray();
+        for (int i = 0; i < 3000; ++i) {
+            const unsigned r = random() % 16;
+            // Variant 1 turns from CR lines to more LF lines half-way.
+            const bool lfNow = variant == 2 || (variant == 1 && i > 1000);
+            text += r < 3    ? QByteArray(lfNow ? "\n" : "\r")
+                    : r < 5  ? QByteArray(lfNow ? "\r" : "\n")
+                    : r == 5 ? QByteArray(qsizetype(1 + random() % 150), 'x')
+                    : r == 6 ? QByteArray("\xe6\x8e\xa5")
+                             : QByteArray("ab");
         }
-        expected << row;
-        row.clear();
-        if (i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-    }
-    if (!row.isEmpty())
-        expected << row;
-    for (const std::size_t piece : {std::size_t(1), std::size_t(63), std::size_t(64),
-                                    std::size_t(65), std::size_t(1000), std::size_t(text.size())}) {
-        ByteBuffer buffer{ByteBuffer::allocate(std::size_t(text.size()) + 2), 0};
-        std::memcpy(buffer.data.get(), text.constData(), std::size_t(text.size()));
-        LineStore store;
-        store.beginIndex();
-        for (std::size_t got = piece; got < std::size_t(text.size()); got += piece)
-            store.indexRead(buffer.data.get(), got);
-        buffer.size = std::size_t(text.size());
-        store.adopt(std::move(buffer));
-        QList<QByteArray> rows;
-        for (std::size_t i = 0; i < store.rowCount(); ++i)
-            rows << store.rowBytes(i).toByteArray();
-        EXPECT_EQ(rows, expected) << "pieces of " << piece;
+        const std::vector<QByteArray> expected = reference::rowsOf(text);
+        for (const std::size_t piece :
+             {std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(65), std::size_t(1000),
+              std::size_t(text.size())}) {
+            ByteBuffer buffer{ByteBuffer::allocate(std::size_t(text.size()) + 2), 0};
+            std::memcpy(buffer.data.get(), text.constData(), std::size_t(text.size()));
+            LineStore store;
+            store.beginIndex(std::size_t(text.size()));
+            for (std::size_t got = piece; got < std::size_t(text.size()); got += piece)
+                store.indexRead(buffer.data.get(), got);
+            buffer.size = std::size_t(text.size());
+            store.adopt(std::move(buffer));
+            std::vector<QByteArray> rows;
+            for (std::size_t i = 0; i < store.rowCount(); ++i)
+                rows.push_back(store.rowBytes(i).toByteArray());
+            EXPECT_EQ(rows, expected) << "variant " << variant << ", pieces of " << piece;
+            EXPECT_EQ(store.format().lineEnd, reference::styleOf(text)) << variant;
+            EXPECT_EQ(store.format().encoding, reference::encodingOf(text)) << variant;
+        }
     }
 }
 

@@ -1,0 +1,56 @@
+#pragma once
+// Tells UTF-8 text from code page 932 by counting, over a file read in pieces, the valid
+// multi-byte UTF-8 sequences and the invalid ones. Code page 932 Japanese is almost all
+// invalid as UTF-8 (its kana lead bytes 0x82 and 0x83 are UTF-8 continuation bytes), while a
+// UTF-8 log keeps a stray broken byte or two at most.
+#include <cstddef>
+#include <cstdint>
+
+namespace utf8 {
+
+inline bool hasByteOrderMark(const char* data, std::size_t size) {
+    return size >= 3 && static_cast<unsigned char>(data[0]) == 0xEF &&
+           static_cast<unsigned char>(data[1]) == 0xBB &&
+           static_cast<unsigned char>(data[2]) == 0xBF;
+}
+
+struct Counts {
+    std::uint64_t valid = 0;   // well-formed sequences of two to four bytes
+    std::uint64_t invalid = 0; // ill-formed sequences, each as one replacement character
+};
+
+// Counts the sequences in data[0, size). Without final, stops before a sequence that the end
+// may have cut and returns where it stopped; with final, such a sequence is invalid and the
+// whole range is counted. A sequence is invalid as its longest well-formed prefix (or one
+// byte), the way a decoder replaces it.
+std::size_t countSequences(const unsigned char* data, std::size_t size, bool final, Counts& counts);
+
+// Whether data[0, size) is well-formed UTF-8, no sequence cut at either end (thirty-two bytes
+// at a time where the processor has AVX2).
+bool wellFormed(const unsigned char* data, std::size_t size);
+
+// The counts of a whole file fed in pieces: feed(data, size) with every byte read so far,
+// then finish(data, size) once the file is read.
+class Census {
+  public:
+    // expectedSize: the file's size, when known (0: unknown), so that a file that can no
+    // longer be UTF-8 is counted no further.
+    void begin(std::size_t start, std::size_t expectedSize);
+    void feed(const char* data, std::size_t size) { run(data, size, false); }
+    void finish(const char* data, std::size_t size) { run(data, size, true); }
+
+    const Counts& counts() const { return counts_; }
+    // At most one invalid sequence per thousand valid ones, and at least one valid.
+    bool looksLikeUtf8() const {
+        return counts_.valid > 0 && counts_.invalid * 1000 <= counts_.valid;
+    }
+
+  private:
+    void run(const char* data, std::size_t size, bool final);
+    Counts counts_;
+    std::size_t pos_ = 0;
+    std::size_t expected_ = 0;
+    bool settled_ = false;
+};
+
+} // namespace utf8
