@@ -128,6 +128,27 @@ TEST_F(OutputDialogs, CommentIsWrittenWithVariantsMapped) {
     EXPECT_EQ(settings.SelFileName, QString());
 }
 
+// The comment follows the document in the list: UTF-8 holds every character as typed.
+TEST_F(OutputDialogs, CommentFollowsTheDocumentsEncodingAndLineEnd) {
+    const QString out = dir.file(QStringLiteral("c.txt"));
+    const TextFormat utf8Lf{LineEndStyle::Lf, TextEncoding::Utf8};
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, utf8Lf);
+    d.show();
+    d.txtComment->setText(QStringLiteral("9:00\u301C 😀 注"));
+    desktop.saveAnswers = {out};
+    button(d, "cmdFile")->click();
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    EXPECT_EQ(TempDir::read(out), QByteArray("9:00\xe3\x80\x9c \xf0\x9f\x98\x80 \xe6\xb3\xa8\n"));
+
+    const TextFormat cp932Lf{LineEndStyle::Lf, TextEncoding::Cp932};
+    frmComment e(&main, settings, printer, QFont(), PrintMargins{}, desktop, cp932Lf);
+    e.show();
+    e.txtComment->setText(QStringLiteral("注"));
+    desktop.saveAnswers = {out};
+    button(e, "cmdFile")->click();
+    EXPECT_EQ(TempDir::read(out), sjis("注") + "\n");
+}
+
 TEST_F(OutputDialogs, CommentWithoutACodePageFormIsRefusedAndKept) {
     const QString out = dir.write(QStringLiteral("c.txt"), "precious\r\n");
     frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);

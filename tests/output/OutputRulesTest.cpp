@@ -70,11 +70,42 @@ TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
     EXPECT_EQ(TempDir::read(regular), "x");
 }
 
-TEST_F(Rows, WriteLineAddsCrLf) {
+TEST_F(Rows, WriteLineAddsTheLineEndOfTheStyle) {
     ASSERT_EQ(writeLine(out(), 0, QByteArray()), 0);
     EXPECT_EQ(TempDir::read(out()), "\r\n");
     ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), 0);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\n");
+    ASSERT_EQ(writeLine(out(), 1, "x", LineEndStyle::Lf), 0);
+    EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\nx\n");
+}
+
+// Every row comes back as the bytes it was read from, followed by the file's own line end.
+TEST(WriteRows, RowsEndInTheDocumentsOwnLineEnd) {
+    struct Case {
+        const char* name;
+        QByteArray in, out;
+    } cases[] = {
+        {"crlf stays crlf", "a\r\nb\rc", "a\r\nb\r\nc\r\n"},
+        {"cells keep their line feeds", "\"x\ny\",1\r\nz\r\n", "\"x\ny\",1\r\nz\r\n"},
+        {"lf stays lf", "a\nb\nc", "a\nb\nc\n"},
+        {"lf with a crlf line and a lone cr", "a\r\nb\r\nc\nd\re\nf\ng\n", "a\nb\nc\nd\re\nf\ng\n"},
+        {"utf-8 with a broken byte", "\xe6\x8e\xa5\xff\n\xe7\xb6\x9a\n",
+         "\xe6\x8e\xa5\xff\n\xe7\xb6\x9a\n"},
+        {"byte order mark not written",
+         "\xef\xbb\xbf"
+         "a\r\nb\r\n",
+         "a\r\nb\r\n"},
+        {"code page 932 lf", "\x90\xda\x91\xb1\n\x83\x5c\n", "\x90\xda\x91\xb1\n\x83\x5c\n"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        LineStore rows;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), c.in), rows), 0) << c.name;
+        rows.setRangeSelected(0, rows.rowCount() - 1, true);
+        const QString out = dir.file(QStringLiteral("out.txt"));
+        ASSERT_EQ(writeSelectedRows(out, 0, rows), 0) << c.name;
+        EXPECT_EQ(TempDir::read(out), c.out) << c.name;
+    }
 }
 
 } // namespace

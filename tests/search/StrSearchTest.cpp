@@ -137,4 +137,71 @@ TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
     }
 }
 
+// A search string typed through an input method finds the characters the file holds.
+TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
+    TempDir dir;
+    const QByteArray text = "9:00\x81\x60"
+                            "18:00\r\n" // 0: 〜 as the code page has it
+                            "\x81\x7c"
+                            "5\r\n"                        // 1: －
+                            "\x81\x61\r\n"                 // 2: ∥
+                            "\x81\x5c\r\n"                 // 3: ―
+                            "\x81\x91\x81\x92\x81\xca\r\n" // 4: ￠ ￡ ￢
+                            "plain\r\n";
+    struct Case {
+        QString typed;
+        Rows rows;
+    } cases[] = {
+        {QStringLiteral("9:00\u301C18:00"), {0}}, // WAVE DASH
+        {QStringLiteral("\u2212"
+                        "5"),
+         {1}},                           // MINUS SIGN
+        {QStringLiteral("\u2016"), {2}}, // DOUBLE VERTICAL LINE
+        {QStringLiteral("\u2014"), {3}}, // EM DASH
+        {QStringLiteral("\u00A2\u00A3\u00AC"), {4}},
+        {QStringLiteral("\uFF5E"), {0}}, // what the list shows finds it too
+        {QStringLiteral("\u20AC"), {}},  // no form at all
+    };
+    for (const Case& c : cases) {
+        LineStore rows;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("v.txt"), text), rows), 0);
+        EXPECT_EQ(StrSearch(c.typed, rows), c.rows.size()) << c.typed.toStdString();
+        EXPECT_EQ(selected(rows), c.rows) << c.typed.toStdString();
+    }
+}
+
+// In a UTF-8 document code points compare exactly; the byte order mark is never part of a row.
+TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
+    TempDir dir;
+    const QByteArray text = "\xef\xbb\xbf"
+                            "接続 OK\n"              // 0
+                            "ERROR 接続できません\n" // 1
+                            "\n"                     // 2
+                            "9:00\xe3\x80\x9c"
+                            "18:00\n" // 3: WAVE DASH as typed
+                            "9:00\xef\xbd\x9e"
+                            "18:00\n"         // 4: FULLWIDTH TILDE
+                            "bad \xff byte\n" // 5
+                            "続\r接\n";       // 6: a lone CR stays in the row
+    struct Case {
+        QString needle;
+        Rows rows;
+    } cases[] = {
+        {QStringLiteral("接続"), {0, 1}},    {QStringLiteral("ERROR"), {1}},
+        {QStringLiteral("o"), {}},           {QString(), {0, 1, 3, 4, 5, 6}}, // every non-empty row
+        {QStringLiteral("\u301C"), {3}},     {QStringLiteral("\uFF5E"), {4}},
+        {QStringLiteral("\uFEFF"), {}}, // the byte order mark
+        {QStringLiteral("\uFEFF接続"), {}},  {QStringLiteral("続接"), {}},
+        {QStringLiteral("OK接続"), {}}, // never across rows
+        {QStringLiteral("できません"), {1}},
+    };
+    for (const Case& c : cases) {
+        LineStore rows;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("u.txt"), text), rows), 0);
+        ASSERT_EQ(rows.format().encoding, TextEncoding::Utf8);
+        EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
+        EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
+    }
+}
+
 } // namespace
