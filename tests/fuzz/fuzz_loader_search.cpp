@@ -1,37 +1,18 @@
-// Arbitrary file bytes and needle: loading splits rows exactly as a plain reference splitter
-// does, and the search selects exactly the rows whose decoded text contains the needle.
+// Arbitrary file bytes and needle: loading decides the line-end style and the encoding and
+// splits rows exactly as a plain reference does, and the search selects exactly the rows whose
+// decoded text contains the needle (in code page 932 after the input-method variants are
+// mapped, in UTF-8 as exact code points).
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "platform/Cp932.h"
 #include "search/StrSearch.h"
+#include "support/ReferenceText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-// Rows end at CR or CR LF; a terminator at the very end makes no extra row.
-std::vector<QByteArray> referenceRows(const QByteArray& bytes) {
-    std::vector<QByteArray> rows;
-    QByteArray row;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            rows.push_back(row);
-            row.clear();
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            row += bytes[i];
-        }
-    }
-    if (!row.isEmpty())
-        rows.push_back(row);
-    return rows;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
@@ -55,7 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LineStore store;
     if (text_read(path, store) != 0)
         std::abort();
-    const std::vector<QByteArray> expected = referenceRows(bytes);
+    if (store.format().lineEnd != reference::styleOf(bytes) ||
+        store.format().encoding != reference::encodingOf(bytes))
+        std::abort();
+    const std::vector<QByteArray> expected = reference::rowsOf(bytes);
     if (store.rowCount() != expected.size())
         std::abort();
     for (std::size_t i = 0; i < expected.size(); ++i)
@@ -63,15 +47,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
 
     const std::size_t found = StrSearch(needle, store);
-    std::size_t reference = 0;
+    const bool utf8 = store.format().encoding == TextEncoding::Utf8;
+    const QString decodedNeedle = utf8 ? needle : cp932::toCp932Variants(needle);
+    std::size_t expectedCount = 0;
     for (std::size_t i = 0; i < store.rowCount(); ++i) {
-        const QString text = store.rowText(i);
-        const bool hit = !text.isEmpty() && text.contains(needle);
-        reference += hit;
+        // Code points compare exactly in UTF-8: the row's bytes hold the needle's UTF-8 form.
+        const bool hit = utf8 ? !store.rowBytes(i).isEmpty() &&
+                                    QByteArrayView(store.rowBytes(i)).indexOf(needle.toUtf8()) >= 0
+                              : !store.rowText(i).isEmpty() &&
+                                    store.rowText(i).contains(decodedNeedle);
+        expectedCount += hit;
         if (store.isSelected(i) != hit)
             std::abort();
     }
-    if (found != reference)
+    if (found != expectedCount)
         std::abort();
     return 0;
 }
