@@ -1,5 +1,6 @@
-// Writes a code page 932 log-like corpus: CR LF lines of about 100 bytes, Japanese and ASCII,
-// from a fixed seed, so every run measures the same bytes.
+// Writes a log-like corpus: lines of about 100 bytes, Japanese and ASCII, from a fixed seed, so
+// every run measures the same bytes. Code page 932 with CR LF, or with "utf8" the same rows in
+// UTF-8 with LF, as Linux programs write them.
 #include <QString>
 #include <QStringList>
 #include <cstdio>
@@ -11,10 +12,11 @@
 #include "platform/Cp932.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s FILE ROWS\n", argv[0]);
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "utf8")) {
+        std::fprintf(stderr, "usage: %s FILE ROWS [utf8]\n", argv[0]);
         return 2;
     }
+    const bool utf8 = argc == 4;
     const long long rows = std::atoll(argv[2]);
     std::mt19937_64 rng(932);
     const QStringList words = {
@@ -29,7 +31,7 @@ int main(int argc, char** argv) {
     const char* levels[] = {"INFO ", "WARN ", "ERROR", "DEBUG", "TRACE", "NOTE ", "AUDIT", "FATAL"};
     std::vector<std::string> encoded;
     for (const QString& w : words)
-        encoded.push_back(cp932::encode(w)->toStdString());
+        encoded.push_back(utf8 ? w.toStdString() : cp932::encode(w)->toStdString());
     FILE* out = std::fopen(argv[1], "wb");
     if (!out)
         return 1;
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
             if (rng() % 5 == 0)
                 line += std::to_string(rng() % 100000);
         }
-        line += "\r\n";
+        line += utf8 ? "\n" : "\r\n";
         std::fwrite(line.data(), 1, line.size(), out);
     }
     return std::fclose(out) == 0 ? 0 : 1;

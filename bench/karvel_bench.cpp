@@ -6,8 +6,8 @@
 #include "document/TextRead.h"
 #include "output/OutputRules.h"
 #include "output/PrintRows.h"
-#include "platform/Cp932.h"
 #include "platform/Printer.h"
+#include "platform/TextFormat.h"
 #include "search/StrSearch.h"
 
 #include <QApplication>
@@ -142,6 +142,11 @@ std::size_t grepCount(const std::string& needleBytes, const std::string& file) {
     return f.readAll().trimmed().toULongLong();
 }
 
+// The needle's bytes in the corpus's encoding, for the reference commands.
+std::string bytesOf(const QString& text, const LineStore& rows) {
+    return encodeText(rows.format().encoding, text)->toStdString();
+}
+
 void benchCorpus(const QString& path, const QString& label, bool full) {
     const std::string file = path.toStdString();
     // Warm the page cache for both sides.
@@ -171,7 +176,7 @@ void benchCorpus(const QString& path, const QString& label, bool full) {
                               {QStringLiteral("接続"), false},
                               {QStringLiteral("\\"), false}};
     for (const Needle& n : needles) {
-        const std::string bytes = cp932::encode(n.text)->toStdString();
+        const std::string bytes = bytesOf(n.text, rows);
         std::size_t found = 0;
         const double ours =
             timeMs([&] { found = StrSearch(n.text, rows); }, [&] { rows.clearSelection(); });
@@ -191,7 +196,8 @@ void benchCorpus(const QString& path, const QString& label, bool full) {
     }
 }
 
-void benchBig(const QString& path, const QString& label) {
+// A second search and writing the rows it selected.
+void benchSelection(const QString& path, const QString& label) {
     const std::string file = path.toStdString();
     LineStore rows;
     text_read(path, rows);
@@ -215,8 +221,8 @@ void benchBig(const QString& path, const QString& label) {
     const QString out = tmp.filePath(QStringLiteral("ours.txt"));
     const std::string ref = tmp.filePath(QStringLiteral("grep.txt")).toStdString();
     const double write = timeMs([&] { writeSelectedRows(out, 0, rows); });
-    const double grep = commandMs({"grep", "-F", "-e", cp932::encode(first)->toStdString(), file},
-                                  ref, {"LC_ALL=C"});
+    const double grep =
+        commandMs({"grep", "-F", "-e", bytesOf(first, rows), file}, ref, {"LC_ALL=C"});
     QFile a(out), b(QString::fromStdString(ref));
     a.open(QIODevice::ReadOnly);
     b.open(QIODevice::ReadOnly);
@@ -224,8 +230,13 @@ void benchBig(const QString& path, const QString& label) {
     add({"write the selected rows", label, write, grep, "<= 1.5x grep > out, bytes equal",
          write <= 1.5 * grep && same,
          QStringLiteral("%1 rows, bytes %2").arg(scattered).arg(same ? "identical" : "DIFFER")});
+}
 
-    // The list on the offscreen platform with that selection.
+// The list on the offscreen platform with a scattered selection.
+void benchView(const QString& path, const QString& label) {
+    LineStore rows;
+    text_read(path, rows);
+    StrSearch(QStringLiteral("ERROR"), rows);
     LineListView view(rows);
     view.resize(800, 600);
     view.show();
@@ -339,9 +350,15 @@ int main(int argc, char** argv) {
     QStringList sizes = {QStringLiteral("100k"), QStringLiteral("1M")};
     if (!skipLargest)
         sizes << QStringLiteral("10M");
+    const QString utf8 = QStringLiteral("-utf8");
     for (const QString& s : sizes)
-        benchCorpus(corpus.filePath(s + QStringLiteral(".txt")), s, s != QStringLiteral("10M"));
-    benchBig(corpus.filePath(sizes.last() + QStringLiteral(".txt")), sizes.last());
+        for (const QString& form : {QString(), utf8})
+            benchCorpus(corpus.filePath(s + form + QStringLiteral(".txt")), s + form,
+                        s != QStringLiteral("10M"));
+    for (const QString& form : {QString(), utf8})
+        benchSelection(corpus.filePath(sizes.last() + form + QStringLiteral(".txt")),
+                       sizes.last() + form);
+    benchView(corpus.filePath(sizes.last() + QStringLiteral(".txt")), sizes.last());
     benchPrint(corpus.filePath(QStringLiteral("100k.txt")));
     benchStartup(QCoreApplication::applicationDirPath());
 
