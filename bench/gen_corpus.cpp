@@ -29,9 +29,14 @@ int main(int argc, char** argv) {
         QStringLiteral("status"),   QStringLiteral("OK"),       QStringLiteral("が"),
         QStringLiteral("を"),       QStringLiteral("しました"), QStringLiteral("。")};
     const char* levels[] = {"INFO ", "WARN ", "ERROR", "DEBUG", "TRACE", "NOTE ", "AUDIT", "FATAL"};
+    // A line's length is counted in code page 932 bytes in both forms, so both hold the same rows.
     std::vector<std::string> encoded;
-    for (const QString& w : words)
-        encoded.push_back(utf8 ? w.toStdString() : cp932::encode(w)->toStdString());
+    std::vector<std::size_t> cp932Length;
+    for (const QString& w : words) {
+        const std::string cp = cp932::encode(w)->toStdString();
+        encoded.push_back(utf8 ? w.toStdString() : cp);
+        cp932Length.push_back(cp.size());
+    }
     FILE* out = std::fopen(argv[1], "wb");
     if (!out)
         return 1;
@@ -42,13 +47,19 @@ int main(int argc, char** argv) {
         std::snprintf(head, sizeof head, "2026-12-%02d %02d:%02d:%02d %s ", int(1 + (i / 97) % 28),
                       int(rng() % 24), int(rng() % 60), int(rng() % 60), levels[rng() % 8]);
         line += head;
+        std::size_t length = line.size();
         const std::size_t target = 60 + rng() % 80;
-        while (line.size() < target) {
-            line += encoded[rng() % encoded.size()];
+        while (length < target) {
+            const std::size_t w = rng() % encoded.size();
+            line += encoded[w];
+            length += cp932Length[w];
             if (rng() % 3 == 0)
-                line += ' ';
-            if (rng() % 5 == 0)
-                line += std::to_string(rng() % 100000);
+                line += ' ', ++length;
+            if (rng() % 5 == 0) {
+                const std::string number = std::to_string(rng() % 100000);
+                line += number;
+                length += number.size();
+            }
         }
         line += utf8 ? "\n" : "\r\n";
         std::fwrite(line.data(), 1, line.size(), out);
