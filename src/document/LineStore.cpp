@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -14,8 +15,12 @@ void LineStore::beginIndex(std::size_t expectedSize) {
     headerRead_ = false;
     styleChosen_ = false;
     counts_ = {};
-    // About one row per 40 bytes; only the entries used take memory.
-    starts_.reserve(expectedSize / 40 + 16);
+    // About one row per 40 bytes; only the entries used take memory. Only a hint: where the
+    // memory is short, the rows take what they need as they come.
+    try {
+        starts_.reserve(expectedSize / 40 + 16);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 namespace {
@@ -206,6 +211,15 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
     if (starts_.capacity() > 2 * starts_.size() + 1024)
         starts_.shrink_to_fit();
     selected_.assign((rowCount() + 63) / 64, 0);
+}
+
+void LineStore::replaceWith(LineStore&& other) {
+    clear();
+    std::swap(bytes_, other.bytes_);
+    starts_.swap(other.starts_);
+    selected_.swap(other.selected_);
+    format_ = other.format_;
+    other.clear();
 }
 
 // Gives the memory back: a replaced document must not hold on to the old one's.

@@ -28,6 +28,8 @@ class LineStore {
     // line is dropped (the file failed while being read). Clears the selection.
     void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
     void clear();
+    // Takes other's rows, format and selection in place of this document's.
+    void replaceWith(LineStore&& other);
     // Changes whenever the rows are replaced or cleared, so a view can tell whether a load
     // that failed left the document as it was.
     std::uint64_t generation() const { return generation_; }

@@ -78,6 +78,32 @@ class PageToucher {
     std::thread thread_;
 };
 
+bool isDevNull(const struct stat& st) {
+    struct stat null {};
+    return S_ISCHR(st.st_mode) && ::stat("/dev/null", &null) == 0 && null.st_rdev == st.st_rdev;
+}
+
+// Reads what a file that reports no size holds (pseudo-files such as those in /proc) into a
+// buffer of the size found. Returns 0 or a runtime error code.
+int readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out) {
+    QByteArray bytes;
+    char piece[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, piece, sizeof piece);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return runtime_error::fromErrno(errno, path);
+        if (n == 0)
+            break;
+        bytes.append(piece, n);
+    }
+    out.data = ByteBuffer::allocate(std::size_t(bytes.size()) + slack);
+    std::memcpy(out.data.get(), bytes.constData(), std::size_t(bytes.size()));
+    out.size = std::size_t(bytes.size());
+    return 0;
+}
+
 } // namespace
 
 void BufferRelease::operator()(char* p) const {
@@ -120,6 +146,17 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
     std::size_t capacity = std::size_t(st.st_size);
     if (observer)
         observer->opened(capacity);
+    if (capacity == 0) {
+        try {
+            result.readError = readUnsized(fd, path, slack, result.bytes);
+        } catch (const std::bad_alloc&) {
+            result.readError = runtime_error::OutOfMemory;
+        }
+        if (observer && result.bytes.size > 0 && !observer->read(result.bytes.data.get(), result.bytes.size))
+            result.readError = runtime_error::OutOfMemory;
+        ::close(fd);
+        return result;
+    }
     try {
         result.bytes.data = ByteBuffer::allocate(capacity + slack);
     } catch (const std::bad_alloc&) {
@@ -146,8 +183,10 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         if (n == 0)
             break;
         got += std::size_t(n);
-        if (observer)
-            observer->read(data, got);
+        if (observer && !observer->read(data, got)) {
+            result.readError = runtime_error::OutOfMemory;
+            break;
+        }
     }
     result.bytes.size = got;
     ::close(fd);
@@ -191,10 +230,25 @@ int OutputFile::open(const QString& path, bool append) {
     if (path.isEmpty() || path.contains(QChar(0)))
         return runtime_error::BadFileName;
     const QByteArray native = QFile::encodeName(path);
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    fd_ = ::open(native.constData(), flags, 0666);
+    // Opened without blocking, so a FIFO with no reader cannot hang the program; anything but
+    // a regular file (or /dev/null) is refused before a byte is written or anything truncated.
+    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd_ < 0)
-        return runtime_error::fromErrno(errno, path);
+        return errno == ENXIO ? runtime_error::BadFileName : runtime_error::fromErrno(errno, path);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !(S_ISREG(st.st_mode) || isDevNull(st))) {
+        ::close(fd_);
+        fd_ = -1;
+        return runtime_error::BadFileName;
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if ((!append && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) ||
+        ::fcntl(fd_, F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        fd_ = -1;
+        return runtime_error::fromErrno(err, path);
+    }
     buffer_.reset(new char[kOutputBufferSize]);
     used_ = 0;
     return 0;

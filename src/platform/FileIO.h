@@ -30,15 +30,17 @@ struct FileReadResult {
 
 // Follows a read as it goes: opened(size) once the file is open, then read(data, size) after each
 // piece with all bytes read so far, on the calling thread, while they are still in the cache.
+// read returns false when the observer ran out of memory: the reading stops with OutOfMemory.
 class ReadObserver {
   public:
     virtual ~ReadObserver() = default;
     virtual void opened(std::size_t size) { (void)size; }
-    virtual void read(const char* data, std::size_t size) { (void)data, (void)size; }
+    virtual bool read(const char* data, std::size_t size) { return (void)data, (void)size, true; }
 };
 
 // Reads a regular file whole. Directories, FIFOs and devices are refused at the open, without
-// blocking on them. slack extra bytes are allocated after the content for the caller's use.
+// blocking on them. A file that reports a size of 0 (a pseudo-file) is read to its end.
+// slack extra bytes are allocated after the content for the caller's use.
 FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,
                              ReadObserver* observer = nullptr);
 
@@ -57,6 +59,8 @@ class OutputFile {
     ~OutputFile();
 
     // Each returns 0 or a runtime error code. After an error the file stays usable for close().
+    // Only a regular file (or /dev/null) is opened: a FIFO, socket or device is refused
+    // without blocking and without writing.
     int open(const QString& path, bool append);
     int write(const char* data, std::size_t size);
     int write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }

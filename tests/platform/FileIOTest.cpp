@@ -1,9 +1,16 @@
 #include "platform/FileIO.h"
 #include "platform/RuntimeError.h"
+#include "support/OrdinaryUser.h"
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -39,12 +46,56 @@ TEST(ReadWholeFile, ReadsEveryByte) {
 }
 
 TEST(OutputFile, AFullDiskIsReported) {
+    SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small disk needs root";
     OutputFile f;
-    ASSERT_EQ(f.open(QStringLiteral("/dev/full"), false), 0);
-    int err = f.write(QByteArray(100, 'x'));
+    ASSERT_EQ(f.open(disk.file(QStringLiteral("out.txt")), false), 0);
+    int err = f.write(QByteArray(200 * 1024, 'x'));
     if (!err)
         err = f.close();
     EXPECT_EQ(err, runtime_error::DiskFull);
+}
+
+// Output goes to regular files only: anything else is refused at once, without blocking and
+// without a byte written.
+TEST(OutputFile, SpecialFilesAreRefusedWithoutBlocking) {
+    TempDir dir;
+    const QString fifo = dir.file(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    const QString socketPath = dir.file(QStringLiteral("sock"));
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, QFile::encodeName(socketPath).constData(),
+                 sizeof addr.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(sock, 1), 0);
+    for (const QString& path : {fifo, socketPath, QStringLiteral("/dev/full"),
+                                QStringLiteral("/dev/zero")}) {
+        OutputFile f;
+        EXPECT_EQ(f.open(path, false), runtime_error::BadFileName) << path.toStdString();
+        EXPECT_EQ(f.open(path, true), runtime_error::BadFileName) << path.toStdString();
+    }
+    // A FIFO that has a reader is refused as well, and nothing reaches the reader.
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    OutputFile f;
+    EXPECT_EQ(f.open(fifo, true), runtime_error::BadFileName);
+    char byte = 0;
+    EXPECT_LE(::read(reader, &byte, 1), 0);
+    ::close(reader);
+    ::close(sock);
+    ASSERT_EQ(f.open(QStringLiteral("/dev/null"), false), 0);
+    EXPECT_EQ(f.write("x", 1), 0);
+    EXPECT_EQ(f.close(), 0);
+}
+
+TEST(ReadWholeFile, APseudoFileOfNoReportedSizeIsReadToItsEnd) {
+    FileReadResult r = readWholeFile(QStringLiteral("/proc/self/status"), 2);
+    ASSERT_EQ(r.openError, 0);
+    EXPECT_EQ(r.readError, 0);
+    EXPECT_TRUE(QByteArray(r.bytes.data.get(), qsizetype(r.bytes.size)).contains("VmRSS:"));
 }
 
 TEST(ReplaceFileContent, WritesWholeAndLeavesNoTemporaryFile) {
