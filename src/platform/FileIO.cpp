@@ -152,7 +152,8 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         } catch (const std::bad_alloc&) {
             result.readError = runtime_error::OutOfMemory;
         }
-        if (observer && result.bytes.size > 0 && !observer->read(result.bytes.data.get(), result.bytes.size))
+        if (observer && result.bytes.size > 0 &&
+            !observer->read(result.bytes.data.get(), result.bytes.size))
             result.readError = runtime_error::OutOfMemory;
         ::close(fd);
         return result;

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -71,8 +70,8 @@ TEST(OutputFile, SpecialFilesAreRefusedWithoutBlocking) {
                  sizeof addr.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(::listen(sock, 1), 0);
-    for (const QString& path : {fifo, socketPath, QStringLiteral("/dev/full"),
-                                QStringLiteral("/dev/zero")}) {
+    for (const QString& path :
+         {fifo, socketPath, QStringLiteral("/dev/full"), QStringLiteral("/dev/zero")}) {
         OutputFile f;
         EXPECT_EQ(f.open(path, false), runtime_error::BadFileName) << path.toStdString();
         EXPECT_EQ(f.open(path, true), runtime_error::BadFileName) << path.toStdString();

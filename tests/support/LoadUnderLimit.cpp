@@ -1,23 +1,44 @@
-// Loads a file with the address space limited to LIMIT_MIB, as a process of its own:
-//   load_under_limit FILE LIMIT_MIB
-// Exits 0 when the load succeeded or reported running out of memory, 10 + the error code
-// for any other error; a crash shows as a signal.
-#include "document/LineStore.h"
-#include "document/TextRead.h"
+// The main window opening a file with the address space limited, as a process of its own:
+//   load_under_limit SMALL_FILE BIG_FILE LIMIT_MIB
+// The window starts as the program does and opens SMALL_FILE; then the address space is
+// limited to LIMIT_MIB and BIG_FILE is opened. Exits 0 when that load either succeeded or gave
+// the out-of-memory message with the small file's rows kept, and the window still opens
+// SMALL_FILE afterwards; 10 + the message's count otherwise. A crash shows as a signal.
+#include "app/ApplicationSetup.h"
+#include "app/frmMain.h"
 #include "platform/RuntimeError.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
 
-#include <QString>
+#include <QApplication>
+#include <QDir>
 #include <cstdlib>
 #include <sys/resource.h>
 
 int main(int argc, char** argv) {
-    if (argc != 3)
+    if (argc != 4)
         return 2;
+    QApplication app(argc, argv);
+    setUpApplication();
+    FakeDesktop desktop;
+    FakePrinter printer;
+    frmMain window(QDir::tempPath(), desktop, printer);
+    const QString small = QString::fromLocal8Bit(argv[1]);
+    window.Form_Load(small);
+    window.show();
+    const std::size_t smallRows = window.LineCount();
+
     struct rlimit limit {};
     ::getrlimit(RLIMIT_AS, &limit);
-    limit.rlim_cur = rlim_t(std::atoll(argv[2])) << 20;
+    limit.rlim_cur = rlim_t(std::atoll(argv[3])) << 20;
     ::setrlimit(RLIMIT_AS, &limit);
-    LineStore rows;
-    const int err = text_read(QString::fromLocal8Bit(argv[1]), rows);
-    return err == 0 || err == runtime_error::OutOfMemory ? 0 : 10 + err;
+    window.text_read(QString::fromLocal8Bit(argv[2]));
+    const bool loaded = desktop.messages.isEmpty();
+    const bool refused =
+        desktop.messages.size() == 1 &&
+        desktop.messages[0].text == runtime_error::description(runtime_error::OutOfMemory) &&
+        window.LineCount() == smallRows;
+    window.text_read(small);
+    const bool working = window.LineCount() == smallRows;
+    return (loaded || refused) && working ? 0 : 10 + int(desktop.messages.size());
 }
