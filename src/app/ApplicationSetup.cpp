@@ -1,5 +1,6 @@
 #include "ApplicationSetup.h"
 
+#include "SessionEnd.h"
 #include "frmMain.h"
 #include "platform/Desktop.h"
 #include "platform/JapaneseFont.h"
@@ -18,7 +19,10 @@ int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& show
     QtDesktop desktop;
     QtPrinter printer;
     frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
+    SessionEnd sessionEnd(window);
     window.Form_Load(commandLine);
+    if (sessionEnd.terminated())
+        return 0;
     window.show();
     if (shown)
         shown(window);

@@ -73,8 +73,11 @@ void frmMain::Form_Load(const QString& commandLine) {
     IniSettings.FileSel_mode = 0;
     IniSettings.SelFileName.clear();
 
-    if (int err = iniFileRead(iniFilePath(programDir_), *this))
+    bool unreadable = false;
+    if (int err = iniFileRead(iniFilePath(programDir_), *this, &unreadable))
         desktop_.exclamation(this, kAppTitle, runtime_error::description(err));
+    // Settings that could not be read are not overwritten with defaults at exit.
+    keepIniFile_ = unreadable;
 
     // Only a window beyond the right or bottom edge of the screen is brought back.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -97,10 +100,14 @@ void frmMain::Form_Load(const QString& commandLine) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    saveSession();
+    event->accept();
+}
+
+void frmMain::saveSession() {
     Form_Unload();
     // Lines still on an open page are printed rather than lost.
     printer_.endDoc();
-    event->accept();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -136,7 +143,8 @@ void frmMain::Form_Unload() {
     state.width = float(twips::fromPixels(width()));
     state.fontName = list_->font().family();
     state.fontSize = float(reportedFontSize(list_->font()));
-    iniFileWrite(iniFilePath(programDir_), state);
+    if (!keepIniFile_)
+        iniFileWrite(iniFilePath(programDir_), state);
 }
 
 void frmMain::Form_Resize() {

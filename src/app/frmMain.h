@@ -39,6 +39,9 @@ class frmMain : public QMainWindow, private IniReadTarget {
 
     // Makes btnAppendMode show Append_mode (anything but 1 becomes 0).
     void AppendModeCaptionSet();
+    // What closing the window keeps: the settings written, an open print document ended. Also
+    // run when the program is told to stop from outside.
+    void saveSession();
     // Loads a file into the list; a failure is reported here.
     void text_read(const QString& fileName);
     void Form_Resize();
@@ -89,6 +92,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
 
     QString programDir_;
     QString helpFile_;
+    bool keepIniFile_ = false;
     Desktop& desktop_;
     Printer& printer_;
     LineListView* list_ = nullptr;

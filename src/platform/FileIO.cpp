@@ -194,18 +194,56 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
     return result;
 }
 
+namespace {
+
+// The file a path names once every symbolic link is followed (also a link whose target does not
+// exist yet); the path itself when it is no link.
+QByteArray followLinks(QByteArray path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        QByteArray target(qsizetype(st.st_size > 0 ? st.st_size : 4096), '\0');
+        const ssize_t n = ::readlink(path.constData(), target.data(), std::size_t(target.size()));
+        if (n < 0)
+            return path;
+        target.truncate(n);
+        if (!target.startsWith('/'))
+            target = path.left(path.lastIndexOf('/') + 1) + target;
+        path = target;
+    }
+    return path;
+}
+
+mode_t currentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                return mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
 bool replaceFileContent(const QString& path, const QByteArray& bytes) {
-    const QByteArray native = QFile::encodeName(path);
-    const QFileInfo info(path);
-    QByteArray temp = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".XXXXXX"));
+    const QByteArray native = followLinks(QFile::encodeName(QFileInfo(path).absoluteFilePath()));
+    struct stat old {};
+    const bool exists = ::stat(native.constData(), &old) == 0;
+    // A file its owner protected from writing, or that this user may not write, stays as it is.
+    if (exists && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+                   ::access(native.constData(), W_OK) != 0))
+        return false;
+    const qsizetype slash = native.lastIndexOf('/');
+    QByteArray temp = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd >= 0) {
-        struct stat old {};
-        mode_t mode = 0644;
-        if (::stat(native.constData(), &old) == 0)
-            mode = old.st_mode & 07777;
-        ::fchmod(fd, mode);
+        // The new file takes the old one's mode and owner, or the umask's mode for a new one.
+        ::fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~currentUmask());
+        if (exists && ::geteuid() == 0)
+            (void)!::fchown(fd, old.st_uid, old.st_gid);
         bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0 && ::fsync(fd) == 0;
         ok = (::close(fd) == 0) && ok;
         if (ok && ::rename(temp.constData(), native.constData()) == 0)
@@ -214,7 +252,7 @@ bool replaceFileContent(const QString& path, const QByteArray& bytes) {
         return false;
     }
     // The directory takes no new file: write in place if the file itself allows it.
-    fd = ::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    fd = ::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0;

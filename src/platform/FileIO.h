@@ -46,8 +46,11 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,
 
 // Replaces a file's content so that a failure at any moment leaves either the old or the new
 // content: the bytes go to a temporary file beside it, which is flushed and renamed over the
-// old one. Where the directory takes no new file, the file is written in place. Returns false
-// on failure (the old file, where there was one, is then left untouched by the rename path).
+// old one, with the old one's mode (the umask's for a new file). A symbolic link is followed:
+// its target is replaced beside itself and the link stays. A file without write permission
+// (for its owner, or for this user) is left alone. Where the directory takes no new file, the
+// file is written in place. Returns false on failure (the old file, where there was one, is
+// then left untouched by the rename path).
 bool replaceFileContent(const QString& path, const QByteArray& bytes);
 
 // An output text file opened for appending or from empty, written through a buffer.

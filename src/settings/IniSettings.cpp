@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -15,9 +16,10 @@ namespace {
 struct KeyInfo {
     IniKey key;
     const char* text;
+    bool exact = false; // the exact form of a name, after its code page 932 line
 };
 
-constexpr std::array<KeyInfo, 10> kKeys{{
+constexpr std::array<KeyInfo, 12> kKeys{{
     {IniKey::Append_mode, "Append_mode="},
     {IniKey::Page_mode, "Page_mode="},
     {IniKey::Top, "Top="},
@@ -25,10 +27,21 @@ constexpr std::array<KeyInfo, 10> kKeys{{
     {IniKey::Height, "Height="},
     {IniKey::Width, "Width="},
     {IniKey::FontName, "FontName="},
+    {IniKey::FontName, "FontName.UTF-8=", true},
     {IniKey::FontSize, "FontSize="},
     {IniKey::FileSel_mode, "FileSel_mode="},
     {IniKey::SelFileName, "SelFileName="},
+    {IniKey::SelFileName, "SelFileName.UTF-8=", true},
 }};
+
+// Printable ASCII but '%' stays as it is in the exact form of a name; everything else is %XX.
+QByteArray printableAscii() {
+    QByteArray out;
+    for (char c = 0x20; c < 0x7F; ++c)
+        if (c != '%')
+            out += c;
+    return out;
+}
 
 bool isSingle(IniKey k) {
     return k == IniKey::Top || k == IniKey::Left || k == IniKey::Height || k == IniKey::Width;
@@ -44,7 +57,10 @@ int applyLine(QByteArrayView line, IniReadTarget& target) {
         switch (k.key) {
         case IniKey::FontName:
         case IniKey::SelFileName:
-            err = target.applyText(k.key, cp932::decode(value.data(), value.size()));
+            err = target.applyText(
+                k.key, k.exact
+                           ? QString::fromUtf8(QByteArray::fromPercentEncoding(value.toByteArray()))
+                           : cp932::decode(value.data(), value.size()));
             break;
         case IniKey::FontSize: {
             float size = 0;
@@ -79,8 +95,11 @@ QString iniFilePath(const QString& dir) {
     return programFilePath(dir, QStringLiteral("KARVEL.INI"));
 }
 
-int iniFileRead(const QString& path, IniReadTarget& target) {
+int iniFileRead(const QString& path, IniReadTarget& target, bool* unreadable) {
     FileReadResult file = readWholeFile(path);
+    if (unreadable)
+        *unreadable =
+            (file.openError && file.openError != runtime_error::FileNotFound) || file.readError;
     if (file.openError)
         return file.openError == runtime_error::FileNotFound ? 0 : file.openError;
     const char* p = file.bytes.data.get();
@@ -108,6 +127,20 @@ QByteArray iniFileContent(const IniWriteState& s) {
         out += value;
         out += "\r\n";
     };
+    // A name code page 932 holds is stored as it is; any other also in an exact form after it,
+    // which older readers skip.
+    auto name = [&line](const char* key, const char* exactKey, const QString& value) {
+        const std::optional<QByteArray> bytes = cp932::encode(value);
+        if (bytes && cp932::decode(*bytes) == value && !bytes->contains('\r') &&
+            !bytes->contains('\n')) {
+            line(key, *bytes);
+            return;
+        }
+        QByteArray lossy = cp932::encodeLossy(value);
+        lossy.replace('\r', '?').replace('\n', '?');
+        line(key, lossy);
+        line(exactKey, value.toUtf8().toPercentEncoding(printableAscii()));
+    };
     out += "[Karvel]\r\n";
     line("Append_mode=", printForm(s.settings.Append_mode, numbers::Double));
     line("Page_mode=", printForm(s.settings.Page_mode, numbers::Double));
@@ -117,10 +150,10 @@ QByteArray iniFileContent(const IniWriteState& s) {
         line("Height=", printForm(s.height, numbers::Single));
         line("Width=", printForm(s.width, numbers::Single));
     }
-    line("FontName=", cp932::encodeLossy(s.fontName));
+    name("FontName=", "FontName.UTF-8=", s.fontName);
     line("FontSize=", printForm(s.fontSize, numbers::Single));
     line("FileSel_mode=", printForm(s.settings.FileSel_mode, numbers::Double));
-    line("SelFileName=", cp932::encodeLossy(s.settings.SelFileName));
+    name("SelFileName=", "SelFileName.UTF-8=", s.settings.SelFileName);
     return out;
 }
 

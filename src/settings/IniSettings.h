@@ -39,7 +39,8 @@ QString iniFilePath(const QString& dir);
 
 // Reads the file and applies every recognised line at once. Returns 0, or the runtime error
 // code that stopped the reading (the lines before it stay applied). A missing file returns 0.
-int iniFileRead(const QString& path, IniReadTarget& target);
+// *unreadable tells whether a file that is there could not be read (rather than read wrong).
+int iniFileRead(const QString& path, IniReadTarget& target, bool* unreadable = nullptr);
 
 // What iniFileWrite writes.
 struct IniWriteState {
@@ -50,6 +51,9 @@ struct IniWriteState {
     float fontSize = 0;
 };
 
+// Names (FontName, SelFileName) that code page 932 cannot hold exactly are written twice: as
+// code page 932 with '?' for what it lacks, then percent-encoded UTF-8 under "Name.UTF-8=",
+// which reads back identical.
 QByteArray iniFileContent(const IniWriteState& state);
 
 // Writes the file; failures are silent (returns false).

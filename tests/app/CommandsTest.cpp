@@ -1,3 +1,4 @@
+#include "app/SessionEnd.h"
 #include "app/frmMain.h"
 #include "document/LineListView.h"
 #include "support/FakeDesktop.h"
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -207,6 +209,22 @@ TEST_F(Commands, F1ShowsTheHelpFileOrAMessage) {
 TEST_F(Commands, PrinterSetupGoesToTheDialog) {
     trigger("mnuPrnSet"); // a printer double has nothing to set up
     EXPECT_EQ(desktop.printerSetups, 0);
+}
+
+// Told to stop from outside, the program keeps what the close box keeps: the lines on the open
+// page are printed and the settings are written.
+TEST_F(Commands, ATerminationSignalEndsThePageAndSavesTheSettings) {
+    SessionEnd sessionEnd(*w);
+    trigger("mnuFilePrint");
+    ASSERT_TRUE(printer.ejected.isEmpty());
+    w->IniSettings.FileSel_mode = 1;
+    ::raise(SIGTERM);
+    for (int i = 0; i < 500 && !sessionEnd.terminated(); ++i)
+        QTest::qWait(10);
+    ASSERT_TRUE(sessionEnd.terminated());
+    ASSERT_EQ(printer.ejected.size(), 1);
+    EXPECT_EQ(printer.ejected[0], (QStringList{"one", "three"}));
+    EXPECT_TRUE(TempDir::read(dir.file(QStringLiteral("KARVEL.INI"))).contains("FileSel_mode= 1 "));
 }
 
 } // namespace

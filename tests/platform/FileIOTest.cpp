@@ -1,6 +1,6 @@
 #include "platform/FileIO.h"
 #include "platform/RuntimeError.h"
-#include "support/OrdinaryUser.h"
+#include "support/SmallDisk.h"
 #include "support/TempDir.h"
 
 #include <QFile>

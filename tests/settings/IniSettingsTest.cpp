@@ -148,4 +148,50 @@ TEST(IniFileWrite, AFailedWriteLeavesTheOldFileWhole) {
               QStringList{QStringLiteral("KARVEL.INI")});
 }
 
+// Every remembered name comes back exactly; names code page 932 holds are stored as before, and
+// a stored name never disturbs the lines after it.
+TEST(IniFileWrite, NamesComeBackExactly) {
+    struct Case {
+        QString name;
+        bool plain; // stored as code page 932 alone
+    } cases[] = {
+        {QStringLiteral("/home/太郎/売上～2026.txt"), true}, // FULLWIDTH TILDE is in the code page
+        {QStringLiteral("/home/taro/売上\u301C2026.txt"), false}, // WAVE DASH from an input method
+        {QStringLiteral("/home/taro/café.txt"), false},
+        {QStringLiteral("/home/taro/보고서.txt"), false},
+        {QStringLiteral("/home/taro/😀 100% done.txt"), false},
+        {QStringLiteral("/tmp/line\r\nbreak\nname.txt"), false},
+        {QStringLiteral("Noto Sans CJK JP"), true},
+        {QString(), true},
+    };
+    for (const Case& c : cases) {
+        IniWriteState state = sampleState();
+        state.settings.SelFileName = c.name;
+        state.fontName = c.name;
+        const QByteArray content = iniFileContent(state);
+        EXPECT_EQ(content.contains(".UTF-8="), !c.plain) << c.name.toStdString();
+        EXPECT_EQ(content.count("\r\n"), c.plain ? 11 : 13) << c.name.toStdString();
+        TempDir dir;
+        const QString p = dir.write(QStringLiteral("KARVEL.INI"), content);
+        Recorder r;
+        ASSERT_EQ(iniFileRead(p, r), 0) << c.name.toStdString();
+        EXPECT_EQ(r.settings.SelFileName, c.name);
+        EXPECT_EQ(r.applied.last(), txt(IniKey::SelFileName, c.name)); // the last line read
+        EXPECT_TRUE(r.applied.contains(txt(IniKey::FontName, c.name)));
+        EXPECT_TRUE(r.applied.contains(num(IniKey::FontSize, 9.75)));
+        EXPECT_EQ(r.settings.FileSel_mode, 1);
+    }
+}
+
+TEST(IniFileRead, TellsAnUnreadableFileFromAMissingOne) {
+    TempDir dir;
+    Recorder r;
+    bool unreadable = true;
+    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r, &unreadable), 0);
+    EXPECT_FALSE(unreadable);
+    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
+    EXPECT_NE(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r, &unreadable), 0);
+    EXPECT_TRUE(unreadable);
+}
+
 } // namespace
