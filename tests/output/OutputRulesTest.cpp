@@ -5,6 +5,8 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,6 +58,8 @@ TEST_F(Rows, NoSelectionEmptiesInOverwriteModeAndKeepsInAppendMode) {
 TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
     rows.setSelected(0, true);
     const QString regular = dir.write(QStringLiteral("plain"), "x");
+    const QString fifo = dir.file(QStringLiteral("fifo")); // no reader: must not block
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
     struct Case {
         QString path;
         int error;
@@ -64,9 +68,12 @@ TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
         {regular + QStringLiteral("/out.txt"), runtime_error::PathNotFound},
         {dir.path(), runtime_error::PathFileAccess},
         {QStringLiteral("/dev/full"), runtime_error::BadFileName}, // a device: refused
+        {fifo, runtime_error::BadFileName},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(writeSelectedRows(c.path, 0, rows), c.error) << c.path.toStdString();
+        EXPECT_EQ(writeLine(c.path, 1, "comment"), c.error) << c.path.toStdString();
+    }
     EXPECT_EQ(TempDir::read(regular), "x");
 }
 
