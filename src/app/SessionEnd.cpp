@@ -1,9 +1,11 @@
 #include "SessionEnd.h"
 
 #include "frmMain.h"
+#include "platform/Progress.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <QTimer>
 
 SessionEnd::SessionEnd(frmMain& window) : window_(window) {
     connect(&signals_, &TerminationSignals::terminationRequested, this, &SessionEnd::terminate);
@@ -15,6 +17,13 @@ SessionEnd::SessionEnd(frmMain& window) : window_(window) {
 void SessionEnd::terminate() {
     if (terminated_)
         return;
+    if (window_.isWorking()) {
+        // Long work stops at its next piece and unwinds first, so that what it drew or wrote is
+        // kept whole and nothing starts a new page after the document is ended.
+        QtProgress::stopAll();
+        QTimer::singleShot(10, this, &SessionEnd::terminate);
+        return;
+    }
     terminated_ = true;
     window_.saveSession();
     // Every event loop ends, a modal dialog's as well as the main one.

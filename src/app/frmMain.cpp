@@ -34,7 +34,22 @@
 #include <QUrl>
 
 namespace {
+
+// The hourglass, and the window's note that long work runs, for as long as it runs.
+class WorkScope {
+  public:
+    explicit WorkScope(bool& working) : working_(working) { working_ = true; }
+    ~WorkScope() { working_ = false; }
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+
+  private:
+    BusyCursor busy_;
+    bool& working_;
+};
+
 const QString kAppTitle = QStringLiteral("Karvel");
+
 } // namespace
 
 frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, QWidget* parent)
@@ -234,14 +249,23 @@ int frmMain::applyText(IniKey key, const QString& value) {
     return 0;
 }
 
-void frmMain::text_read(const QString& fileName) {
+bool frmMain::text_read(const QString& fileName) {
     const std::uint64_t before = LineList.generation();
-    const int err = ::text_read(fileName, LineList);
+    int err = 0;
+    {
+        WorkScope work(working_);
+        const auto progress =
+            desktop_.progress(this, QStringLiteral("ファイルを読み込んでいます..."));
+        err = ::text_read(fileName, LineList, progress.get());
+    }
     // A file that could not be opened leaves the rows, and the view on them, as they were.
     if (LineList.generation() != before)
         list_->documentReset();
+    if (err == kLoadCancelled)
+        return false;
     if (err)
         desktop_.exclamation(this, kAppTitle, runtime_error::description(err));
+    return true;
 }
 
 void frmMain::file_open() {
@@ -250,10 +274,11 @@ void frmMain::file_open() {
         openNamedFile(name);
 }
 
-// The caption names the file even when it could not be read.
+// The caption names the file even when it could not be read (but not when the load was
+// stopped: then the window stays as it was).
 void frmMain::openNamedFile(const QString& name) {
-    text_read(name);
-    setWindowTitle(QStringLiteral("Karvel -") + name + QStringLiteral("-"));
+    if (text_read(name))
+        setWindowTitle(QStringLiteral("Karvel -") + name + QStringLiteral("-"));
 }
 
 namespace {
@@ -335,10 +360,12 @@ void frmMain::text_print() {
     const PrintMargins margins{PrintLeftMargin, PrintRightMargin};
     bool ok = false;
     {
-        BusyCursor busy;
-        ok = runPrintCommand(printer_, list_->font().family(), reportedFontSize(list_->font()),
-                             IniSettings.Page_mode,
-                             [&] { return printSelectedRows(printer_, LineList, margins); });
+        WorkScope work(working_);
+        const auto progress = desktop_.progress(this, QStringLiteral("印刷しています..."));
+        ok = runPrintCommand(
+            printer_, list_->font().family(), reportedFontSize(list_->font()),
+            IniSettings.Page_mode,
+            [&] { return printSelectedRows(printer_, LineList, margins, progress.get()); });
     }
     if (!ok)
         desktop_.exclamation(this, kAppTitle, printer_.errorText());
@@ -364,8 +391,9 @@ void frmMain::text_fileout() {
         return;
     int err = 0;
     {
-        BusyCursor busy;
-        err = writeSelectedRows(name, IniSettings.Append_mode, LineList);
+        WorkScope work(working_);
+        const auto progress = desktop_.progress(this, QStringLiteral("書き出しています..."));
+        err = writeSelectedRows(name, IniSettings.Append_mode, LineList, progress.get());
     }
     if (err)
         desktop_.exclamation(this, QString(), outputFailureText());
@@ -375,7 +403,11 @@ void frmMain::mnuSearch_Click() {
     frmSearch dialog(this, SearchStr);
     dialog.exec();
     if (dialog.SearchOk) {
-        StrSearch(SearchStr, LineList);
+        {
+            WorkScope work(working_);
+            const auto progress = desktop_.progress(this, QStringLiteral("検索しています..."));
+            StrSearch(SearchStr, LineList, progress.get());
+        }
         list_->selectionChanged();
     }
 }

@@ -42,8 +42,11 @@ class frmMain : public QMainWindow, private IniReadTarget {
     // What closing the window keeps: the settings written, an open print document ended. Also
     // run when the program is told to stop from outside.
     void saveSession();
-    // Loads a file into the list; a failure is reported here.
-    void text_read(const QString& fileName);
+    // Whether long work (a load, search, print or write) runs now.
+    bool isWorking() const { return working_; }
+    // Loads a file into the list; a failure is reported here. False when the person stopped
+    // the load (nothing changed).
+    bool text_read(const QString& fileName);
     void Form_Resize();
 
   public slots:
@@ -93,6 +96,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     QString programDir_;
     QString helpFile_;
     bool keepIniFile_ = false;
+    bool working_ = false;
     Desktop& desktop_;
     Printer& printer_;
     LineListView* list_ = nullptr;

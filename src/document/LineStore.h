@@ -72,6 +72,9 @@ class LineStore {
     // Sets rows first..last (inclusive, in either order) to on.
     void setRangeSelected(std::size_t first, std::size_t last, bool on);
     void clearSelection();
+    // The selection as it is stored (one bit per row), to be put back as it was.
+    const std::vector<std::uint64_t>& selectionWords() const { return selected_; }
+    void setSelectionWords(std::vector<std::uint64_t> words) { selected_ = std::move(words); }
     std::size_t selectedCount() const;
 
     // Calls f(row) for every selected row, in ascending order; f returns false to stop.

@@ -1,40 +1,51 @@
 #include "TextRead.h"
 
 #include "LineStore.h"
+#include "platform/Progress.h"
 #include "platform/RuntimeError.h"
 
 #include <new>
 
 namespace {
 
-// Each piece read is indexed while it is in the cache. Running out of memory for the index stops
-// the reading.
+// Each piece read is indexed while it is in the cache. Running out of memory for the index, or
+// the person stopping the load, stops the reading.
 class Indexer : public ReadObserver {
   public:
-    explicit Indexer(LineStore& store) : store_(store) {}
-    void opened(std::size_t size) override { store_.beginIndex(size); }
+    Indexer(LineStore& store, Progress* progress) : store_(store), progress_(progress) {}
+    void opened(std::size_t size) override {
+        size_ = size;
+        store_.beginIndex(size);
+    }
     bool read(const char* data, std::size_t size) override {
         try {
             store_.indexRead(data, size);
-            return true;
         } catch (const std::bad_alloc&) {
             return false;
         }
+        cancelled_ = progress_ && !progress_->advance(size, size_);
+        return !cancelled_;
     }
+    bool cancelled() const { return cancelled_; }
 
   private:
     LineStore& store_;
+    Progress* progress_;
+    std::size_t size_ = 0;
+    bool cancelled_ = false;
 };
 
 } // namespace
 
-int text_read(const QString& fileName, LineStore& store) {
+int text_read(const QString& fileName, LineStore& store, Progress* progress) {
     // The file is read into a document of its own: until it is read whole, the rows shown stay.
     LineStore fresh;
-    Indexer indexer(fresh);
+    Indexer indexer(fresh, progress);
     FileReadResult file = readWholeFile(fileName, LineStore::kSlack, &indexer);
     if (file.openError)
         return file.openError;
+    if (indexer.cancelled())
+        return kLoadCancelled;
     if (file.readError == runtime_error::OutOfMemory)
         return file.readError;
     if (!file.bytes.data) {

@@ -2,6 +2,7 @@
 
 #include "document/LineStore.h"
 #include "platform/FileIO.h"
+#include "platform/Progress.h"
 
 QString outputFailureText() {
     return QStringLiteral("ファイルをオープンできません");
@@ -10,13 +11,19 @@ QString outputDialogTitle() {
     return QStringLiteral("書き出しファイル名");
 }
 
-int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows) {
+int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows,
+                      Progress* progress) {
     OutputFile file;
     if (int err = file.open(path, appendMode == 1))
         return err;
     int err = 0;
     const QByteArrayView end = lineTerminator(rows.format().lineEnd);
+    const std::size_t total = rows.rowCount();
+    std::size_t written = 0;
     rows.forEachSelected([&](std::size_t row) {
+        // Stopped by the person: the rows written so far stay, and that is no failure.
+        if (progress && ++written % 4096 == 0 && !progress->advance(row, total))
+            return false;
         const QByteArrayView bytes = rows.rowBytes(row);
         err = file.write(bytes.data(), std::size_t(bytes.size()));
         if (!err)

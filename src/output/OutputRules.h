@@ -8,6 +8,7 @@
 #include <QString>
 
 class LineStore;
+class Progress;
 
 // The message every failure on an output file shows, under an empty title.
 QString outputFailureText();
@@ -15,8 +16,10 @@ QString outputFailureText();
 QString outputDialogTitle();
 
 // Writes the selected rows to path. Returns 0 or the runtime error of the failure; rows written
-// before a failure stay in the file, and the file is closed either way.
-int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows);
+// before a failure stay in the file, and the file is closed either way. When progress says
+// stop, the rows written so far stay and 0 is returned.
+int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows,
+                      Progress* progress = nullptr);
 
 // Writes one line (bytes, then the style's line end) by the opening rule.
 int writeLine(const QString& path, double appendMode, const QByteArray& line,

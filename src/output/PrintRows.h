@@ -5,6 +5,7 @@
 #include <QStringView>
 
 class LineStore;
+class Progress;
 
 struct PrintMargins {
     double left = 100;  // twips: where every printed line begins
@@ -14,11 +15,15 @@ struct PrintMargins {
 // Prints text as one row: each character is drawn, then the line is ended when the position
 // has reached the page width less the next character's width and the right margin; finally
 // the line is ended. A character is what the user sees as one (a surrogate pair is never
-// split). Returns false on a printer failure.
-bool printRow(Printer& printer, QStringView text, const PrintMargins& margins);
+// split). Returns false on a printer failure. When progress says stop, the rest of the row is
+// not printed (the line drawn so far is ended).
+bool printRow(Printer& printer, QStringView text, const PrintMargins& margins,
+              Progress* progress = nullptr);
 
-// Prints the selected rows in ascending row order.
-bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargins& margins);
+// Prints the selected rows in ascending row order. When progress says stop, the rows not yet
+// drawn are not printed and what is drawn stays: no failure.
+bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargins& margins,
+                       Progress* progress = nullptr);
 
 // One print command: the printer takes the list font's face and size, body draws, and the
 // document is ended when pageMode is 1. Returns false on a printer failure.

@@ -36,8 +36,10 @@ void frmComment::cmdPrint_Click() {
     {
         BusyCursor busy;
         const QString text = txtComment->text();
-        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.Page_mode,
-                             [&] { return printRow(printer_, text, margins_); });
+        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.Page_mode, [&] {
+            const auto progress = desktop_.progress(this, QStringLiteral("印刷しています..."));
+            return printRow(printer_, text, margins_, progress.get());
+        });
     }
     if (!ok)
         desktop_.exclamation(this, QStringLiteral("Karvel"), printer_.errorText());

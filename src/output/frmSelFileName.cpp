@@ -44,7 +44,8 @@ void frmSelFileName::cmdOk_Click() {
         int err = 0;
         {
             BusyCursor busy;
-            err = writeSelectedRows(name, settings_.Append_mode, rows_);
+            const auto progress = desktop_.progress(this, QStringLiteral("書き出しています..."));
+            err = writeSelectedRows(name, settings_.Append_mode, rows_, progress.get());
         }
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());

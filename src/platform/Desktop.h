@@ -1,8 +1,11 @@
 #pragma once
 // The port through which the program meets the person at the desk: message boxes and the
 // common dialogs. The Qt implementation shows real modal dialogs; tests answer them.
+#include "Progress.h"
+
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QWidget;
 class QFont;
@@ -35,6 +38,9 @@ class Desktop {
 
     // Shows an HTML help text in a window of its own.
     virtual void showHelp(QWidget* parent, const QString& title, const QString& html) = 0;
+
+    // Follows one piece of long work; label says what it does.
+    virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) = 0;
 };
 
 // The file types the open and save dialogs offer: all files first, then text files.
@@ -56,4 +62,7 @@ class QtDesktop : public Desktop {
     bool startDetached(const QString& program, const QStringList& arguments,
                        QString* error) override;
     void showHelp(QWidget* parent, const QString& title, const QString& html) override;
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) override {
+        return std::make_unique<QtProgress>(parent, label);
+    }
 };

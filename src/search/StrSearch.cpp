@@ -2,6 +2,7 @@
 
 #include "document/LineStore.h"
 #include "platform/Cp932.h"
+#include "platform/Progress.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -10,6 +11,31 @@
 #include <vector>
 
 namespace {
+
+// Reports a pass over the bytes every few megabytes; remembers when the person said stop.
+class Checkpoints {
+  public:
+    Checkpoints(Progress* progress, std::uint64_t total) : progress_(progress), total_(total) {}
+    // pos: how far the current pass has come, passes before it counted in whole.
+    bool reached(std::uint64_t pos) {
+        if (!progress_ || pos < next_)
+            return !stopped_;
+        next_ = pos + kEvery;
+        stopped_ = stopped_ || !progress_->advance(base_ + pos, total_);
+        return !stopped_;
+    }
+    void nextPass(std::uint64_t passSize) {
+        base_ += passSize;
+        next_ = 0;
+    }
+    bool stopped() const { return stopped_; }
+
+  private:
+    static constexpr std::uint64_t kEvery = std::uint64_t(1) << 20;
+    Progress* progress_;
+    std::uint64_t total_, base_ = 0, next_ = 0;
+    bool stopped_ = false;
+};
 
 struct NeedleChar {
     cp932::Form forms[3];
@@ -81,7 +107,8 @@ std::size_t boundaryAtOrBefore(const char* data, std::size_t floor, std::size_t 
 // at the hit before it in the same row, so no row is walked twice however many hits it has.
 template <typename OnMatch>
 void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anchorIsNeedle,
-                    const Needle& needle, const LineStore& rows, OnMatch onMatch) {
+                    const Needle& needle, const LineStore& rows, Checkpoints& checkpoints,
+                    OnMatch onMatch) {
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
@@ -89,7 +116,7 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
     // The last walk: its row, the boundaries it passed and the one it stopped at.
     std::size_t knownRow = std::size_t(-1), known = 0;
     std::vector<std::size_t> boundaries;
-    while (pos < size) {
+    while (pos < size && checkpoints.reached(pos)) {
         const void* hit = anchor.size() == 1 ? std::memchr(data + pos, anchor[0], size - pos)
                                              : ::memmem(data + pos, size - pos, anchor.constData(),
                                                         std::size_t(anchor.size()));
@@ -140,12 +167,12 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
 }
 
 // UTF-8 text is found by its bytes: a match of whole sequences can only start on a character.
-std::size_t searchUtf8(const QByteArray& needle, LineStore& rows) {
+std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
     std::size_t found = 0, row = 0;
-    for (std::size_t pos = starts[0]; pos < size;) {
+    for (std::size_t pos = starts[0]; pos < size && checkpoints.reached(pos);) {
         const void* hit = needle.size() == 1 ? std::memchr(data + pos, needle[0], size - pos)
                                              : ::memmem(data + pos, size - pos, needle.constData(),
                                                         std::size_t(needle.size()));
@@ -168,11 +195,14 @@ std::size_t searchUtf8(const QByteArray& needle, LineStore& rows) {
 
 } // namespace
 
-std::size_t StrSearch(QStringView typed, LineStore& rows) {
+namespace {
+
+std::size_t search(QStringView typed, LineStore& rows, Checkpoints& checkpoints) {
     const std::size_t count = rows.rowCount();
+    const auto& starts = rows.starts();
     if (typed.isEmpty()) {
         std::size_t found = 0;
-        for (std::size_t i = 0; i < count; ++i)
+        for (std::size_t i = 0; i < count && checkpoints.reached(starts[i]); ++i)
             if (!rows.rowBytes(i).isEmpty()) {
                 rows.setSelected(i, true);
                 ++found;
@@ -180,7 +210,7 @@ std::size_t StrSearch(QStringView typed, LineStore& rows) {
         return found;
     }
     if (rows.format().encoding == TextEncoding::Utf8)
-        return searchUtf8(typed.toUtf8(), rows);
+        return searchUtf8(typed.toUtf8(), rows, checkpoints);
     // What an input method types (WAVE DASH for the tilde the list shows, ...) finds the
     // characters the file holds.
     const QString needleText = cp932::toCp932Variants(typed);
@@ -209,10 +239,11 @@ std::size_t StrSearch(QStringView typed, LineStore& rows) {
                           needle[i].forms[0].length);
         std::size_t found = 0;
         const bool anchorIsNeedle = bestLen == needle.size();
-        searchByAnchor(anchor, bestStart, anchorIsNeedle, needle, rows, [&](std::size_t row) {
-            rows.setSelected(row, true);
-            ++found;
-        });
+        searchByAnchor(anchor, bestStart, anchorIsNeedle, needle, rows, checkpoints,
+                       [&](std::size_t row) {
+                           rows.setSelected(row, true);
+                           ++found;
+                       });
         return found;
     }
     // Every character has several forms or none: one pass per form of the first that has any.
@@ -224,7 +255,8 @@ std::size_t StrSearch(QStringView typed, LineStore& rows) {
             const QByteArray anchor(reinterpret_cast<const char*>(multi->forms[f].bytes),
                                     multi->forms[f].length);
             searchByAnchor(anchor, std::size_t(multi - needle.begin()), needle.size() == 1, needle,
-                           rows, [&](std::size_t row) { hits.push_back(row); });
+                           rows, checkpoints, [&](std::size_t row) { hits.push_back(row); });
+            checkpoints.nextPass(rows.dataSize());
         }
         std::sort(hits.begin(), hits.end());
         hits.erase(std::unique(hits.begin(), hits.end()), hits.end());
@@ -233,10 +265,25 @@ std::size_t StrSearch(QStringView typed, LineStore& rows) {
         return hits.size();
     }
     std::size_t found = 0;
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count && checkpoints.reached(starts[i]); ++i)
         if (rowContains(rows.rowBytes(i), needle)) {
             rows.setSelected(i, true);
             ++found;
         }
     return found;
+}
+
+} // namespace
+
+std::size_t StrSearch(QStringView needle, LineStore& rows, Progress* progress) {
+    // A stopped search selects nothing: the selection goes back to what it was.
+    std::vector<std::uint64_t> before;
+    if (progress)
+        before = rows.selectionWords();
+    Checkpoints checkpoints(progress, rows.dataSize());
+    const std::size_t found = search(needle, rows, checkpoints);
+    if (!checkpoints.stopped())
+        return found;
+    rows.setSelectionWords(std::move(before));
+    return 0;
 }

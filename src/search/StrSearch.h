@@ -4,6 +4,7 @@
 #include <cstddef>
 
 class LineStore;
+class Progress;
 
 // Adds to the selection every row that contains needle as an exact substring of its decoded
 // text; other rows keep their state. An empty needle selects every non-empty row; an empty
@@ -14,4 +15,7 @@ class LineStore;
 // found in any of them, and the variants input methods type find the characters the code page
 // has (WAVE DASH finds the tilde 0x8160), so the result is that of a search in the decoded
 // text. In a UTF-8 document the needle's UTF-8 bytes are found: exact code points.
-std::size_t StrSearch(QStringView needle, LineStore& rows);
+//
+// The search reports the bytes it has passed to progress; when progress says stop, the
+// selection is put back as it was before the search and 0 is returned.
+std::size_t StrSearch(QStringView needle, LineStore& rows, Progress* progress = nullptr);

@@ -2,6 +2,7 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "platform/Cp932.h"
+#include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,40 @@ TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
         ASSERT_EQ(rows.format().encoding, TextEncoding::Utf8);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
         EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
+    }
+}
+
+// A search stopped partway selects nothing: the selection is the one before it, in either
+// encoding and whichever way the needle is searched.
+TEST(StrSearch, AStoppedSearchLeavesTheSelectionAsItWas) {
+    QByteArray cp932Text, utf8Text;
+    for (int i = 0; i < 60000; ++i) {
+        const QByteArray tail = i % 7 ? " 接続 ERROR" : " ok";
+        cp932Text +=
+            "row " + QByteArray::number(i) + *cp932::encode(QString::fromUtf8(tail)) + "\r\n";
+        utf8Text += "row " + QByteArray::number(i) + tail + "\n";
+    }
+    TempDir dir;
+    for (const QByteArray& text : {cp932Text, utf8Text}) {
+        LineStore rows;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), rows), 0);
+        for (const QString& needle : {QStringLiteral("ERROR"), QStringLiteral("接続"),
+                                      QStringLiteral("纊"), QStringLiteral("\u301C"), QString()}) {
+            rows.clearSelection();
+            rows.setSelected(3, true);
+            rows.setSelected(50000, true);
+            CancellingProgress stopAtOnce(1); // the first report goes on, the second stops
+            EXPECT_EQ(StrSearch(needle, rows, &stopAtOnce), 0u) << needle.toStdString();
+            EXPECT_EQ(selected(rows), (Rows{3, 50000})) << needle.toStdString();
+
+            rows.clearSelection();
+            CancellingProgress never(-1);
+            const std::size_t found = StrSearch(needle, rows, &never);
+            const Rows withProgress = selected(rows);
+            rows.clearSelection();
+            EXPECT_EQ(StrSearch(needle, rows), found);
+            EXPECT_EQ(selected(rows), withProgress);
+        }
     }
 }
 

@@ -7,6 +7,20 @@
 #include <QStringList>
 #include <optional>
 
+// Answers "go on" n times, then "stop" from then on (never, for n < 0).
+class CancellingProgress : public Progress {
+  public:
+    explicit CancellingProgress(int n) : n_(n) {}
+    bool advance(std::uint64_t, std::uint64_t) override {
+        ++calls;
+        return n_ < 0 || calls <= n_;
+    }
+    int calls = 0;
+
+  private:
+    int n_;
+};
+
 class FakeDesktop : public Desktop {
   public:
     struct Message {
@@ -45,5 +59,12 @@ class FakeDesktop : public Desktop {
     void showHelp(QWidget*, const QString& title, const QString& html) override {
         helpShown << title;
         lastHelpHtml = html;
+    }
+    // Long work: the person presses Cancel once it has reported cancelAfter times (-1: never).
+    int cancelAfter = -1;
+    QStringList progressLabels;
+    std::unique_ptr<Progress> progress(QWidget*, const QString& label) override {
+        progressLabels << label;
+        return std::make_unique<CancellingProgress>(cancelAfter);
     }
 };

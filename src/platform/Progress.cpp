@@ -1,0 +1,59 @@
+#include "Progress.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+bool stoppingAll = false;
+
+constexpr std::int64_t kShowAfterMs = 500;
+constexpr std::int64_t kLookEveryMs = 40; // how often events are taken in while working
+
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+QtProgress::QtProgress(QWidget* parent, const QString& label)
+    : parent_(parent), label_(label), started_(nowMs()), lastLook_(started_) {}
+
+QtProgress::~QtProgress() = default;
+
+void QtProgress::stopAll() {
+    stoppingAll = true;
+}
+
+bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
+    cancelled_ = cancelled_ || stoppingAll;
+    if (cancelled_)
+        return false;
+    const std::int64_t now = nowMs();
+    if (now - lastLook_ < kLookEveryMs)
+        return true;
+    lastLook_ = now;
+    if (!dialog_ && now - started_ >= kShowAfterMs) {
+        dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("キャンセル"), 0, 1000,
+                                                    parent_);
+        dialog_->setWindowTitle(QStringLiteral("Karvel"));
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
+        dialog_->show();
+    }
+    if (dialog_) {
+        dialog_->setValue(total > 0 ? int(std::min(done, total) * 1000 / total) : 0);
+        // The modal progress window keeps input away from the main window.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        cancelled_ = dialog_->wasCanceled();
+    } else {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    cancelled_ = cancelled_ || stoppingAll;
+    return !cancelled_;
+}

@@ -1,0 +1,123 @@
+// Long work stopped partway with Cancel: what each command leaves behind, compared with the
+// state before it.
+#include "app/frmMain.h"
+#include "document/LineListView.h"
+#include "platform/Progress.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/TempDir.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QScrollBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class LongWork : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QByteArray text;
+        for (int i = 0; i < 20000; ++i)
+            text += "row " + QByteArray::number(i) + (i % 3 ? " ERROR" : " ok") + "\r\n";
+        w = std::make_unique<frmMain>(dir.path(), desktop, printer);
+        w->Form_Load(dir.write(QStringLiteral("in.txt"), text));
+        w->show();
+    }
+    void trigger(const char* name) { w->findChild<QAction*>(QLatin1String(name))->trigger(); }
+    std::vector<std::size_t> selectedRows() const {
+        std::vector<std::size_t> out;
+        w->LineList.forEachSelected([&](std::size_t r) {
+            out.push_back(r);
+            return true;
+        });
+        return out;
+    }
+    TempDir dir;
+    FakeDesktop desktop;
+    FakePrinter printer;
+    std::unique_ptr<frmMain> w;
+};
+
+TEST_F(LongWork, AStoppedLoadLeavesTheWindowAsItWas) {
+    w->LineList.setSelected(7, true);
+    w->List1()->verticalScrollBar()->setValue(500);
+    const QString caption = w->windowTitle();
+    const int scroll = w->List1()->verticalScrollBar()->value();
+    desktop.cancelAfter = 0;
+    desktop.openAnswers = {dir.write(QStringLiteral("other.txt"), "a\r\nb\r\n")};
+    trigger("mnuFileOpen");
+    EXPECT_EQ(desktop.progressLabels.size(), 2); // the start-up load, then this one
+    EXPECT_EQ(w->LineCount(), 20000u);
+    EXPECT_EQ(selectedRows(), std::vector<std::size_t>{7});
+    EXPECT_EQ(w->windowTitle(), caption);
+    EXPECT_EQ(w->List1()->verticalScrollBar()->value(), scroll);
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+TEST_F(LongWork, AStoppedWriteKeepsTheRowsWrittenAndSaysNothing) {
+    w->LineList.setRangeSelected(0, 19999, true);
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    desktop.saveAnswers = {out};
+    desktop.cancelAfter = 1; // after 4096 rows: the second report says stop
+    trigger("mnuFileWrite");
+    const QByteArray written = TempDir::read(out);
+    EXPECT_TRUE(written.startsWith("row 0 ok\r\nrow 1 ERROR\r\n"));
+    EXPECT_EQ(written.count("\r\n"), 8191);
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+TEST_F(LongWork, AStoppedPrintKeepsTheLinesDrawnAndEndsThePageAsUsual) {
+    w->LineList.setRangeSelected(0, 99, true);
+    w->IniSettings.Page_mode = 1;
+    desktop.cancelAfter = 3;
+    trigger("mnuFilePrint");
+    ASSERT_EQ(printer.ejected.size(), 1); // as if the command had covered three rows
+    EXPECT_EQ(printer.ejected[0], (QStringList{"row 0 ok", "row 1 ERROR", "row 2 ERROR"}));
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+// The search itself is tested with a store big enough for several reports.
+TEST_F(LongWork, FinishedWorkReportsAndIsNotStopped) {
+    desktop.cancelAfter = -1;
+    w->LineList.setRangeSelected(0, 9, true);
+    trigger("mnuFilePrint");
+    EXPECT_EQ(printer.line.size(), 10);
+    EXPECT_FALSE(w->isWorking());
+}
+
+// The real progress window: never shown for short work, shown once work lasts half a second,
+// and its Cancel button stops the work.
+TEST(QtProgressWindow, ShowsOnlyForLongWorkAndCancelStops) {
+    QWidget parent;
+    parent.show();
+    {
+        QtProgress quick(&parent, QStringLiteral("検索しています..."));
+        for (int i = 0; i < 100; ++i)
+            EXPECT_TRUE(quick.advance(std::uint64_t(i), 100));
+        EXPECT_FALSE(quick.shown());
+    }
+    QtProgress slow(&parent, QStringLiteral("印刷しています..."));
+    QElapsedTimer waited;
+    waited.start();
+    while (!slow.shown() && waited.elapsed() < 10000) {
+        EXPECT_TRUE(slow.advance(1, 100));
+        QTest::qWait(5);
+    }
+    ASSERT_TRUE(slow.shown());
+    auto* dialog = parent.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->isModal());
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    bool goesOn = true;
+    for (int i = 0; i < 200 && goesOn; ++i) {
+        goesOn = slow.advance(2, 100);
+        QTest::qWait(5);
+    }
+    EXPECT_FALSE(goesOn);
+}
+
+} // namespace
