@@ -81,4 +81,35 @@ TEST(RunPrintCommand, SetsTheFontAndEjectsOnlyInPageMode1) {
     ASSERT_TRUE(runPrintCommand(p, QStringLiteral("Serif"), 12, 1, [] { return true; }));
 }
 
+// A very long row of mixed widths, combining marks and surrogate pairs wraps exactly as the rule
+// says, character by character, however long it is.
+TEST(PrintRow, AVeryLongRowWrapsByTheRule) {
+    const QString pieces[] = {QStringLiteral("a"), QStringLiteral("あ"), QStringLiteral("😀"),
+                              QStringLiteral("e\u0301"), QStringLiteral("表")};
+    QString text;
+    QStringList characters;
+    for (int i = 0; i < 200000; ++i) {
+        const QString& c = pieces[(i * 7 + i / 3) % 5];
+        text += c;
+        characters << c;
+    }
+    FakePrinter p;
+    ASSERT_TRUE(printRow(p, text, PrintMargins{}));
+    // The rule by hand: start at the left margin; after each character, end the line when x has
+    // reached the page width less the next character's width and the right margin.
+    QStringList expected{QString()};
+    double x = 100;
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        expected.last() += characters[i];
+        x += p.textWidth(characters[i]);
+        const double next = i + 1 < characters.size() ? p.textWidth(characters[i + 1]) : 0;
+        if (x >= 2000 - 100 - next) {
+            expected << QString();
+            x = 100;
+        }
+    }
+    EXPECT_EQ(p.line.size(), expected.size());
+    EXPECT_EQ(p.line, expected);
+}
+
 } // namespace
