@@ -10,7 +10,7 @@ namespace {
 bool stoppingAll = false;
 
 constexpr std::int64_t kShowAfterMs = 500;
-constexpr std::int64_t kLookEveryMs = 40; // how often events are taken in while working
+constexpr std::int64_t kLookEveryMs = 100; // how often events are taken in while working
 
 std::int64_t nowMs() {
     using namespace std::chrono;
@@ -47,7 +47,9 @@ bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
         dialog_->show();
     }
     if (dialog_) {
-        dialog_->setValue(total > 0 ? int(std::min(done, total) * 1000 / total) : 0);
+        const int value = total > 0 ? int(std::min(done, total) * 1000 / total) : 0;
+        if (value != dialog_->value())
+            dialog_->setValue(value);
         // The modal progress window keeps input away from the main window.
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         cancelled_ = dialog_->wasCanceled();
