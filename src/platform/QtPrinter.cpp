@@ -19,7 +19,6 @@ struct QtPrinter::State {
     QString pdfDirectory; // where documents go when there is no printer
     double x = 0;         // twips
     double y = 0;         // device pixels from the top of the printable area
-    bool pageFull = false;
     QStringList written;
     QHash<QString, double> widths; // twips, for the current font
     // Characters printed one by one are drawn together when the line ends: the positions
@@ -32,11 +31,14 @@ struct QtPrinter::State {
             setup = std::make_unique<QPrinter>(QPrinter::HighResolution);
             if (!requestedPdfDirectory.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
                 pdfDirectory = requestedPdfDirectory;
-                if (pdfDirectory.isEmpty())
+                if (pdfDirectory.isEmpty()) {
+                    // A new account may have no documents folder yet: it is made, and where
+                    // it cannot be, the home folder takes the documents.
                     pdfDirectory =
                         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-                if (pdfDirectory.isEmpty())
-                    pdfDirectory = QDir::homePath();
+                    if (pdfDirectory.isEmpty() || !QDir().mkpath(pdfDirectory))
+                        pdfDirectory = QDir::homePath();
+                }
                 setup->setOutputFormat(QPrinter::PdfFormat);
             }
         }
@@ -62,11 +64,12 @@ struct QtPrinter::State {
         run.clear();
     }
 
+    // A line of the current font that would pass the bottom starts a new page; the font may
+    // have changed since the line before, so the check is made as each line begins.
     void continueOnNewPageIfFull() {
-        if (pageFull) {
+        if (y > 0 && y + metrics().height() > printer->height()) {
             printer->newPage();
             y = 0;
-            pageFull = false;
         }
     }
 
@@ -152,7 +155,6 @@ bool QtPrinter::begin() {
     }
     d->painter.setFont(d->font);
     d->y = 0;
-    d->pageFull = false;
     return true;
 }
 
@@ -176,9 +178,7 @@ bool QtPrinter::endLine() {
     d->flushRun();
     d->x = 0;
     d->continueOnNewPageIfFull();
-    const QFontMetricsF fm = d->metrics();
-    d->y += fm.lineSpacing();
-    d->pageFull = d->y + fm.height() > d->printer->height();
+    d->y += d->metrics().lineSpacing();
     return true;
 }
 

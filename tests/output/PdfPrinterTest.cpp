@@ -5,6 +5,9 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -92,6 +95,53 @@ TEST_F(PdfPrinting, AFontChangeBetweenCommandsShowsInTheDocument) {
     const QString fonts = run("pdffonts", {printer.writtenFiles().value(0)});
     EXPECT_TRUE(fonts.contains("DejaVuSans")) << fonts.toStdString();
     EXPECT_TRUE(fonts.contains("DejaVuSerif")) << fonts.toStdString();
+}
+
+// A larger font near the bottom of a sheet starts a new one rather than drawing below the
+// printable area.
+TEST_F(PdfPrinting, ALargerFontNearTheBottomStartsANewPage) {
+    QPrinter* device = printer.setupPrinter();
+    const double height = device->pageLayout().paintRectPixels(device->resolution()).height();
+    auto metrics = [&](double points) {
+        QFont f(QStringLiteral("DejaVu Sans"));
+        f.setPointSizeF(points);
+        return QFontMetricsF(f, device);
+    };
+    // Small lines until a large one no longer fits, though another small one would.
+    double y = 0;
+    QStringList small;
+    while (y + metrics(40).height() <= height) {
+        small << QStringLiteral("small %1").arg(small.size());
+        y += metrics(10).lineSpacing();
+    }
+    ASSERT_LE(y + metrics(10).height(), height);
+    ASSERT_TRUE(printRows(small, 0, 10));
+    ASSERT_TRUE(printRows({"BIG"}, 1, 40));
+    const QString pdf = printer.writtenFiles().value(0);
+    ASSERT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(run("pdftotext", {"-f", "2", "-l", "2", pdf, "-"}).contains("BIG"));
+}
+
+// A new account has no documents folder: it is made, and the PDF goes there.
+TEST(PdfPrinter, TheDocumentsFolderIsMadeWhereThereIsNone) {
+    TempDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    {
+        QtPrinter printer; // no printer is installed where the tests run
+        if (printer.setupPrinter()->outputFormat() != QPrinter::PdfFormat)
+            GTEST_SKIP() << "a default printer is installed";
+        ASSERT_TRUE(printer.print(QStringLiteral("x")));
+        ASSERT_TRUE(printer.endDoc());
+        ASSERT_EQ(printer.writtenFiles().size(), 1);
+        EXPECT_EQ(QFileInfo(printer.writtenFiles()[0]).absolutePath(),
+                  home.path() + QStringLiteral("/Documents"));
+        EXPECT_TRUE(QFileInfo::exists(printer.writtenFiles()[0]));
+    }
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
 TEST(PdfPrinter, AnUnwritableOutputIsAFailureWithAMessage) {
