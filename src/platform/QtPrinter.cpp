@@ -87,6 +87,10 @@ struct QtPrinter::State {
 QtPrinter::QtPrinter(const QString& pdfDirectory) : d(std::make_unique<State>()) {
     d->requestedPdfDirectory = pdfDirectory;
     d->font.setPointSizeF(9);
+    // Characters are placed one by one anyway; without shaping every glyph drawn is the one the
+    // font maps the character to, so the document's text layer holds every printed character
+    // (shaped Japanese fonts draw digits as glyphs that map back to no character).
+    d->font.setStyleStrategy(QFont::PreferNoShaping);
 }
 
 QtPrinter::~QtPrinter() = default;

@@ -122,6 +122,24 @@ TEST_F(PdfPrinting, ALargerFontNearTheBottomStartsANewPage) {
     EXPECT_TRUE(run("pdftotext", {"-f", "2", "-l", "2", pdf, "-"}).contains("BIG"));
 }
 
+// Every printed character is in the document's text layer, in the Japanese font the program
+// prints with: digits beside Latin letters, kana, kanji, and a row wrapped onto three lines.
+TEST_F(PdfPrinting, TheTextLayerHoldsEveryPrintedCharacter) {
+    QString wrapped;
+    for (int i = 0; wrapped.size() < 330; ++i)
+        wrapped += QStringLiteral("ID%1=接続 ").arg(i * 37);
+    const QStringList rows = {
+        QStringLiteral("2026-12-01 09:00:01 INFO サーバーを起動しました (port=8080)"),
+        QStringLiteral("a1b2c3 ＡＢＣ１２３ ｱｲｳ 表示ソフト"), wrapped};
+    ASSERT_TRUE(printRows(rows, 1, 9, QStringLiteral("Noto Sans CJK JP")));
+    auto squeezed = [](QString t) {
+        return t.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
+    };
+    const QString text = squeezed(run("pdftotext", {printer.writtenFiles().value(0), "-"}));
+    EXPECT_EQ(text, squeezed(rows.join(QString()))) << text.toStdString();
+    EXPECT_GE(pdfText(printer.writtenFiles().value(0)).count(QLatin1Char('\n')), 5);
+}
+
 // A new account has no documents folder: it is made, and the PDF goes there.
 TEST(PdfPrinter, TheDocumentsFolderIsMadeWhereThereIsNone) {
     TempDir home;
