@@ -115,14 +115,15 @@ void frmMain::Form_Load(const QString& commandLine) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    saveSession();
+    if (!saveSession())
+        desktop_.exclamation(this, kAppTitle, printer_.errorText());
     event->accept();
 }
 
-void frmMain::saveSession() {
+bool frmMain::saveSession() {
     Form_Unload();
-    // Lines still on an open page are printed rather than lost.
-    printer_.endDoc();
+    // Lines still on an open page are printed rather than lost (or kept as a PDF).
+    return printer_.endDoc();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

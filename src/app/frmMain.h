@@ -40,8 +40,9 @@ class frmMain : public QMainWindow, private IniReadTarget {
     // Makes btnAppendMode show Append_mode (anything but 1 becomes 0).
     void AppendModeCaptionSet();
     // What closing the window keeps: the settings written, an open print document ended. Also
-    // run when the program is told to stop from outside.
-    void saveSession();
+    // run when the program is told to stop from outside. False when the document could not
+    // be printed (printer_.errorText() says why and where its pages were kept).
+    bool saveSession();
     // Whether long work (a load, search, print or write) runs now.
     bool isWorking() const { return working_; }
     // Loads a file into the list; a failure is reported here. False when the person stopped

@@ -1,5 +1,7 @@
 #include "Printer.h"
 
+#include "PrintJob.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -9,16 +11,18 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 struct QtPrinter::State {
     QString requestedPdfDirectory;
     std::unique_ptr<QPrinter> setup;   // made at first use: finding printers takes time
-    std::unique_ptr<QPrinter> printer; // the open document's printer
+    QString setupDefault;              // the printer the setup printer started with
+    std::unique_ptr<QPrinter> printer; // the open document, always written as a PDF
+    QString target;                    // the printer it goes to when it ends ("": a PDF file)
     QPainter painter;
     QFont font;
-    QString pdfDirectory; // where documents go when there is no printer
-    double x = 0;         // twips
-    double y = 0;         // device pixels from the top of the printable area
+    double x = 0; // twips
+    double y = 0; // device pixels from the top of the printable area
     QStringList written;
     QHash<QString, double> widths; // twips, for the current font
     // Characters printed one by one are drawn together when the line ends: the positions
@@ -29,20 +33,37 @@ struct QtPrinter::State {
     QPrinter& setupPrinter() {
         if (!setup) {
             setup = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            if (!requestedPdfDirectory.isEmpty() || QPrinterInfo::defaultPrinter().isNull()) {
-                pdfDirectory = requestedPdfDirectory;
-                if (pdfDirectory.isEmpty()) {
-                    // A new account may have no documents folder yet: it is made, and where
-                    // it cannot be, the home folder takes the documents.
-                    pdfDirectory =
-                        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-                    if (pdfDirectory.isEmpty() || !QDir().mkpath(pdfDirectory))
-                        pdfDirectory = QDir::homePath();
-                }
+            setupDefault = setup->printerName();
+            if (!requestedPdfDirectory.isEmpty() || setupDefault.isEmpty())
                 setup->setOutputFormat(QPrinter::PdfFormat);
-            }
         }
         return *setup;
+    }
+    // Where documents go that reach no printer: the documents folder, made where a new account
+    // has none, or the home folder where it cannot be made.
+    QString pdfDirectory() const {
+        if (!requestedPdfDirectory.isEmpty())
+            return requestedPdfDirectory;
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !documents.isEmpty() && QDir().mkpath(documents) ? documents : QDir::homePath();
+    }
+    // The printer the next document goes to: the one chosen in setup, else the system's default
+    // printer as it is now; "" for a PDF file.
+    QString targetPrinter() {
+        QPrinter& s = setupPrinter();
+        if (!requestedPdfDirectory.isEmpty())
+            return QString();
+        if (s.outputFormat() == QPrinter::PdfFormat) {
+            if (!s.outputFileName().isEmpty())
+                return QString(); // a file chosen in setup
+        } else if (s.printerName() != setupDefault) {
+            return s.printerName();
+        }
+        // Where the print system cannot be asked (it is down), the printer known at start is
+        // tried, so that the failure is told rather than the pages quietly turned into a file.
+        const QString now = QPrinterInfo::defaultPrinter().printerName();
+        return now.isEmpty() ? setupDefault : now;
     }
     QPrinter& device() { return printer ? *printer : setupPrinter(); }
     double toTwips(double px) { return px * 1440.0 / device().resolution(); }
@@ -73,14 +94,23 @@ struct QtPrinter::State {
         }
     }
 
+    // A file of its own for each document: name, then name-2, name-3, ... before the suffix.
+    QString uniqueName(const QString& name) const {
+        const QFileInfo info(name);
+        const QString stem = info.dir().filePath(info.completeBaseName());
+        const QString suffix =
+            info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+        QString candidate = name;
+        for (int n = 2; QFileInfo::exists(candidate) || written.contains(candidate); ++n)
+            candidate = stem + QStringLiteral("-%1").arg(n) + suffix;
+        return candidate;
+    }
     QString nextPdfName() const {
         const QString stamp =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-        const QString base = QDir(pdfDirectory).filePath(QStringLiteral("Karvel-") + stamp);
-        QString name = base + QStringLiteral(".pdf");
-        for (int n = 2; QFileInfo::exists(name) || written.contains(name); ++n)
-            name = base + QStringLiteral("-%1.pdf").arg(n);
-        return name;
+        return uniqueName(
+            QDir(pdfDirectory())
+                .filePath(QStringLiteral("Karvel-") + stamp + QStringLiteral(".pdf")));
     }
 };
 
@@ -138,22 +168,31 @@ bool QtPrinter::begin() {
     QPrinter& setup = d->setupPrinter();
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setPageLayout(setup.pageLayout());
-    if (setup.outputFormat() == QPrinter::PdfFormat) {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(!d->pdfDirectory.isEmpty() && setup.outputFileName().isEmpty()
-                                       ? d->nextPdfName()
-                                       : setup.outputFileName());
-    } else {
-        printer->setPrinterName(setup.printerName());
-    }
+    printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setDocName(QStringLiteral("Karvel"));
+    d->target = d->targetPrinter();
+    if (!d->target.isEmpty()) {
+        // A document for a printer is written first, and handed over whole when it ends.
+        QTemporaryFile temp(QDir::temp().filePath(QStringLiteral("karvel-XXXXXX.pdf")));
+        temp.setAutoRemove(false);
+        if (!temp.open()) {
+            error_ = QStringLiteral("印刷できません。一時ファイルを作れません: %1")
+                         .arg(temp.errorString());
+            return false;
+        }
+        printer->setOutputFileName(temp.fileName());
+    } else if (setup.outputFormat() == QPrinter::PdfFormat && !setup.outputFileName().isEmpty() &&
+               d->requestedPdfDirectory.isEmpty()) {
+        printer->setOutputFileName(d->uniqueName(setup.outputFileName()));
+    } else {
+        printer->setOutputFileName(d->nextPdfName());
+    }
     d->printer = std::move(printer);
     if (!d->painter.begin(d->printer.get())) {
-        error_ = d->printer->outputFormat() == QPrinter::PdfFormat
-                     ? QStringLiteral("印刷できません。次のファイルに書き込めません: %1")
-                           .arg(d->printer->outputFileName())
-                     : QStringLiteral("印刷できません。プリンタ %1 を使用できません。")
-                           .arg(d->printer->printerName());
+        error_ = QStringLiteral("印刷できません。次のファイルに書き込めません: %1")
+                     .arg(d->printer->outputFileName());
+        if (!d->target.isEmpty())
+            QFile::remove(d->printer->outputFileName());
         d->printer.reset();
         return false;
     }
@@ -191,11 +230,42 @@ bool QtPrinter::endDoc() {
     if (!d->painter.isActive())
         return true;
     d->flushRun();
-    const bool ok = d->painter.end();
-    if (d->printer->outputFormat() == QPrinter::PdfFormat)
-        d->written << d->printer->outputFileName();
-    if (!ok)
-        error_ = QStringLiteral("印刷できません。印刷ジョブを送信できませんでした。");
+    d->painter.end();
+    const QString pdf = d->printer->outputFileName();
     d->printer.reset();
-    return ok;
+    const bool complete = isCompletePdf(pdf);
+    if (d->target.isEmpty()) {
+        if (complete) {
+            d->written << pdf;
+            return true;
+        }
+        QFile::remove(pdf);
+        error_ = QStringLiteral("印刷できません。次のファイルを最後まで書き込めませんでした"
+                                "（ディスクの空きが足りない可能性があります）: %1")
+                     .arg(pdf);
+        return false;
+    }
+    const QString printer = d->target;
+    const PrintJobResult job =
+        complete ? sendPdfToPrinter(printer, pdf, QStringLiteral("Karvel"), d->setupPrinter())
+                 : PrintJobResult{};
+    if (job.sent) {
+        QFile::remove(pdf);
+        return true;
+    }
+    // The pages are never lost: they are kept as a PDF where the person finds them.
+    const QString kept = d->nextPdfName();
+    const bool saved =
+        complete && (QFile::rename(pdf, kept) || QFile::copy(pdf, kept)) && isCompletePdf(kept);
+    QFile::remove(pdf);
+    if (saved)
+        d->written << kept;
+    const QString why = complete ? job.reason
+                                 : QStringLiteral("印刷データを最後まで書き込めませんでした。"
+                                                  "ディスクの空きが足りない可能性があります");
+    error_ =
+        QStringLiteral("プリンタ「%1」に印刷できませんでした。\n理由: %2。\n").arg(printer, why) +
+        (saved ? QStringLiteral("印刷した行は次のファイルに保存しました: %1").arg(kept)
+               : QStringLiteral("印刷した行をファイルに保存することもできませんでした。"));
+    return false;
 }

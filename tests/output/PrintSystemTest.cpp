@@ -1,0 +1,171 @@
+// The real printer against a real CUPS daemon the tests start privately: what reaches the queue,
+// and, whenever a document cannot be handed over, a message and a PDF with every printed line.
+#include "output/PrintRows.h"
+#include "platform/Printer.h"
+#include "support/PrivateCups.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QPrinter>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QString pdfText(const QString& pdf) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+class PrintSystem : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { cups = new PrivateCups; }
+    static void TearDownTestSuite() {
+        delete cups;
+        cups = nullptr;
+    }
+    void SetUp() override {
+        if (!cups->available())
+            GTEST_SKIP() << "a private CUPS daemon needs cupsd and root";
+        ASSERT_TRUE(cups->start());
+        ASSERT_TRUE(cups->addQueue(QStringLiteral("virtual")));
+        cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QStringLiteral("virtual")});
+        cups->command(QStringLiteral("cupsaccept"), {QStringLiteral("virtual")});
+        jobsBefore = cups->jobs().size();
+        oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        printer = std::make_unique<QtPrinter>();
+    }
+    void TearDown() override {
+        printer.reset();
+        if (!oldHome.isEmpty())
+            qputenv("HOME", oldHome);
+    }
+    bool printRows(const QStringList& texts, double pageMode) {
+        return runPrintCommand(*printer, QStringLiteral("DejaVu Sans"), 10, pageMode, [&] {
+            for (const QString& t : texts)
+                if (!printRow(*printer, t, PrintMargins{}))
+                    return false;
+            return true;
+        });
+    }
+    QList<PrivateCups::Job> newJobs() const { return cups->jobs().mid(jobsBefore); }
+    QStringList keptPdfs() const {
+        QDir documents(home.path() + QStringLiteral("/Documents"));
+        QStringList out;
+        for (const QString& f : documents.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            out << documents.filePath(f);
+        return out;
+    }
+    // A failed hand-over: one message naming the printer and the file, which holds every line.
+    void expectKeptWithMessage(const QString& printerName, const QStringList& lines,
+                               const QString& why) {
+        EXPECT_TRUE(printer->errorText().contains(printerName))
+            << printer->errorText().toStdString();
+        EXPECT_TRUE(printer->errorText().contains(why)) << printer->errorText().toStdString();
+        const QStringList kept = keptPdfs();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_TRUE(printer->errorText().contains(kept[0])) << printer->errorText().toStdString();
+        const QString text = pdfText(kept[0]);
+        for (const QString& line : lines)
+            EXPECT_TRUE(text.contains(line)) << line.toStdString();
+        EXPECT_TRUE(newJobs().isEmpty());
+    }
+
+    static PrivateCups* cups;
+    TempDir home;
+    QByteArray oldHome;
+    qsizetype jobsBefore = 0;
+    std::unique_ptr<QtPrinter> printer;
+};
+PrivateCups* PrintSystem::cups = nullptr;
+
+TEST_F(PrintSystem, LinesPileUpOnOneSheetAndGoAsOneJob) {
+    ASSERT_TRUE(printRows({"first group"}, 0));
+    ASSERT_TRUE(printRows({"second group"}, 0));
+    EXPECT_TRUE(newJobs().isEmpty()); // nothing reaches the printer before the eject
+    ASSERT_TRUE(printer->endDoc()) << printer->errorText().toStdString();
+    const auto jobs = newJobs();
+    ASSERT_EQ(jobs.size(), 1);
+    EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
+    const QString text = pdfText(jobs[0].document);
+    EXPECT_TRUE(text.indexOf("first group") >= 0 &&
+                text.indexOf("first group") < text.indexOf("second group"));
+    EXPECT_TRUE(keptPdfs().isEmpty());
+}
+
+TEST_F(PrintSystem, PageMode1SendsAJobPerCommand) {
+    ASSERT_TRUE(printRows({"one"}, 1));
+    ASSERT_TRUE(printRows({"two"}, 1));
+    const auto jobs = newJobs();
+    ASSERT_EQ(jobs.size(), 2);
+    EXPECT_TRUE(pdfText(jobs[1].document).contains("two"));
+}
+
+TEST_F(PrintSystem, ARejectingQueueKeepsThePagesAndSaysSo) {
+    cups->command(QStringLiteral("cupsreject"), {QStringLiteral("virtual")});
+    ASSERT_TRUE(printRows({"kept line"}, 0));
+    EXPECT_FALSE(printer->endDoc());
+    expectKeptWithMessage(QStringLiteral("virtual"), {"kept line"},
+                          QStringLiteral("受け付けていません"));
+}
+
+TEST_F(PrintSystem, ADaemonThatDiesWhileAPageIsOpenLosesNoLine) {
+    ASSERT_TRUE(printRows({"before the stop"}, 0));
+    cups->stop();
+    ASSERT_TRUE(printRows({"after the stop"}, 0));
+    EXPECT_FALSE(printer->endDoc());
+    expectKeptWithMessage(QStringLiteral("virtual"), {"before the stop", "after the stop"},
+                          QStringLiteral("接続できません"));
+}
+
+TEST_F(PrintSystem, ADaemonDownWhenPrintingStartsIsToldNotHidden) {
+    QPrinter* setup = printer->setupPrinter(); // the printer known while the daemon ran
+    ASSERT_EQ(setup->printerName(), QStringLiteral("virtual"));
+    cups->stop();
+    ASSERT_TRUE(printRows({"no daemon"}, 0)) << printer->errorText().toStdString();
+    EXPECT_FALSE(printer->endDoc());
+    expectKeptWithMessage(QStringLiteral("virtual"), {"no daemon"},
+                          QStringLiteral("接続できません"));
+}
+
+TEST_F(PrintSystem, AChosenPrinterThatWasDeletedIsNamedAndNotReplaced) {
+    ASSERT_TRUE(cups->addQueue(QStringLiteral("office")));
+    printer->setupPrinter()->setPrinterName(QStringLiteral("office"));
+    ASSERT_TRUE(printRows({"for the office"}, 0));
+    cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("office")});
+    EXPECT_FALSE(printer->endDoc());
+    expectKeptWithMessage(QStringLiteral("office"), {"for the office"},
+                          QStringLiteral("見つかりません"));
+}
+
+TEST_F(PrintSystem, EachDocumentGoesToTheDefaultPrinterOfItsTime) {
+    ASSERT_TRUE(cups->addQueue(QStringLiteral("second")));
+    ASSERT_TRUE(printRows({"to virtual"}, 1));
+    cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QStringLiteral("second")});
+    ASSERT_TRUE(printRows({"to second"}, 1));
+    const auto jobs = newJobs();
+    ASSERT_EQ(jobs.size(), 2);
+    EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
+    EXPECT_EQ(jobs[1].queue, QStringLiteral("second"));
+    EXPECT_TRUE(pdfText(jobs[1].document).contains("to second"));
+    cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("second")});
+}
+
+// A file chosen in setup never overwrites an earlier document.
+TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
+    QPrinter* setup = printer->setupPrinter();
+    setup->setOutputFormat(QPrinter::PdfFormat);
+    setup->setOutputFileName(home.file(QStringLiteral("out.pdf")));
+    ASSERT_TRUE(printRows({"first document"}, 1));
+    ASSERT_TRUE(printRows({"second document"}, 1));
+    EXPECT_EQ(printer->writtenFiles(), (QStringList{home.file(QStringLiteral("out.pdf")),
+                                                    home.file(QStringLiteral("out-2.pdf"))}));
+    EXPECT_TRUE(pdfText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
+    EXPECT_TRUE(newJobs().isEmpty());
+}
+
+} // namespace
