@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <cups/cups.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,7 @@ PrivateCups::PrivateCups() : oldServer_(qgetenv("CUPS_SERVER")) {
                              "FileDevice Yes\nGroup lp\nSystemGroup root\n")
                   .arg(root));
     qputenv("CUPS_SERVER", QFile::encodeName(socket_));
+    cupsSetServer(nullptr); // the server is read from the environment again
     available_ = start();
 }
 
@@ -49,6 +51,7 @@ PrivateCups::~PrivateCups() {
         qunsetenv("CUPS_SERVER");
     else
         qputenv("CUPS_SERVER", oldServer_);
+    cupsSetServer(nullptr);
 }
 
 bool PrivateCups::start() {
