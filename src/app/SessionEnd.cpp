@@ -5,6 +5,7 @@
 
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <QThread>
 #include <QTimer>
 
 SessionEnd::SessionEnd(frmMain& window) : window_(window) {
@@ -26,6 +27,8 @@ void SessionEnd::terminate() {
     }
     terminated_ = true;
     window_.saveSession();
-    // Every event loop ends, a modal dialog's as well as the main one.
-    QCoreApplication::exit(0);
+    // Every event loop ends, a modal dialog's as well as the main one (outside any loop, exit
+    // would stop every loop started later instead).
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }

@@ -1,12 +1,14 @@
 #include "Desktop.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -64,8 +66,15 @@ QFont QtDesktop::chooseFont(QWidget* parent, const QFont& font) {
 }
 
 void QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
+    // The print dialog serves as setup: it reads as setup and prints nothing itself. What it
+    // offers beside printer, paper and orientation (copies, duplex, pages per sheet) goes with
+    // the following documents' jobs.
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec(); // the printer takes the choices only when the dialog is accepted
 }
 

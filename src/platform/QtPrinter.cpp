@@ -169,6 +169,7 @@ bool QtPrinter::begin() {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setPageLayout(setup.pageLayout());
     printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setColorMode(setup.colorMode());
     printer->setDocName(QStringLiteral("Karvel"));
     d->target = d->targetPrinter();
     if (!d->target.isEmpty()) {

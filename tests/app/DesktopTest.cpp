@@ -3,11 +3,16 @@
 #include "document/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
+#include "support/Modal.h"
 #include "support/TempDir.h"
 
 #include <QAccessible>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 #include <QUrl>
@@ -90,6 +95,24 @@ TEST_F(DesktopFixture, ToolbarButtonsAreNamedByTheirTooltips) {
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(QAccessible::Name), a->toolTip()) << a->objectName().toStdString();
     }
+}
+
+// The print dialog serves as printer setup: it reads as setup, not as printing.
+TEST(QtDesktopDialogs, PrinterSetupReadsAsSetup) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QString title, ok;
+    whenModalShown([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        for (QDialogButtonBox* buttons : dialog->findChildren<QDialogButtonBox*>())
+            if (QPushButton* b = buttons->button(QDialogButtonBox::Ok))
+                ok = b->text();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    QtDesktop desktop;
+    desktop.printerSetup(nullptr, printer);
+    EXPECT_EQ(title, QStringLiteral("プリンタの設定"));
+    EXPECT_EQ(ok, QStringLiteral("OK"));
 }
 
 } // namespace

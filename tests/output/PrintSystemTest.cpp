@@ -3,6 +3,7 @@
 #include "output/PrintRows.h"
 #include "platform/Printer.h"
 #include "support/PrivateCups.h"
+#include "support/SmallDisk.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -166,6 +167,27 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
                                                     home.file(QStringLiteral("out-2.pdf"))}));
     EXPECT_TRUE(pdfText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
     EXPECT_TRUE(newJobs().isEmpty());
+}
+
+// A full disk while a PDF is written: the message says the document could not be written whole,
+// and no truncated file is left to be taken for the printout.
+TEST(PdfOnAFullDisk, IsAFailureWithAMessage) {
+    SmallDisk disk(32);
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small disk needs root";
+    QtPrinter printer(disk.file(QString()));
+    bool ok = runPrintCommand(printer, QStringLiteral("DejaVu Sans"), 10, 1, [&] {
+        for (int i = 0; i < 3000; ++i)
+            if (!printRow(printer, QStringLiteral("line %1 of a long printout").arg(i),
+                          PrintMargins{}))
+                return false;
+        return true;
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(printer.errorText().contains(QStringLiteral("ディスク")))
+        << printer.errorText().toStdString();
+    EXPECT_TRUE(printer.writtenFiles().isEmpty());
+    EXPECT_TRUE(QDir(disk.file(QString())).entryList({QStringLiteral("*.pdf")}).isEmpty());
 }
 
 } // namespace
