@@ -29,17 +29,19 @@ PrivateCups::PrivateCups() : oldServer_(qgetenv("CUPS_SERVER")) {
         QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub));
     writeFile(root + QStringLiteral("/etc/cupsd.conf"),
               QStringLiteral("Listen %1\nLogLevel info\nDefaultAuthType None\nWebInterface No\n"
-                             "Browsing No\nPreserveJobFiles Yes\nPreserveJobHistory Yes\n"
+                             "Browsing No\nPreserveJobFiles Yes\nPreserveJobHistory Yes\nPrintcap\n"
                              "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                              "<Policy default>\n  <Limit All>\n    Order allow,deny\n"
                              "    Allow all\n  </Limit>\n</Policy>\n")
                   .arg(socket_));
-    writeFile(root + QStringLiteral("/etc/cups-files.conf"),
-              QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
-                             "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/log/error_log\n"
-                             "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n"
-                             "FileDevice Yes\nGroup lp\nSystemGroup root\n")
-                  .arg(root));
+    writeFile(
+        root + QStringLiteral("/etc/cups-files.conf"),
+        QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
+                       "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/log/error_log\n"
+                       "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n"
+                       "FileDevice Yes\nGroup lp\nSystemGroup root\n"
+                       "ServerKeychain %1/ssl\n")
+            .arg(root));
     qputenv("CUPS_SERVER", QFile::encodeName(socket_));
     cupsSetServer(nullptr); // the server is read from the environment again
     available_ = start();
