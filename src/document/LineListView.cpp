@@ -1,9 +1,13 @@
 #include "LineListView.h"
 
+#include "CopyRows.h"
 #include "LineListAccessible.h"
 #include "LineStore.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -73,6 +77,19 @@ void LineListView::documentReset() {
 
 void LineListView::selectionChanged() {
     viewport()->update();
+}
+
+void LineListView::copySelection() {
+    if (store_.selectedCount() == 0)
+        return; // the clipboard keeps what it had
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray text = selectedRowsAsUtf8(store_);
+    auto* data = new QMimeData;
+    // One buffer serves both names; the text is converted only when another program asks.
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(QStringLiteral("text/plain"), text);
+    QGuiApplication::clipboard()->setMimeData(data);
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void LineListView::MakeScroll() {
@@ -207,6 +224,10 @@ void LineListView::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void LineListView::keyPressEvent(QKeyEvent* e) {
+    if (e->matches(QKeySequence::Copy)) {
+        copySelection();
+        return;
+    }
     if (rows() == 0) {
         QAbstractScrollArea::keyPressEvent(e);
         return;

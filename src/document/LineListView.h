@@ -1,8 +1,8 @@
 #pragma once
 // The line list: shows the document's rows one per line and lets the user select them the way
 // any desktop list does (click, Shift+click, Ctrl+click, drag, arrows, Page keys, Home/End,
-// Ctrl+Space, Ctrl+A). Only the visible rows are decoded and painted; the selected flags are the
-// document's own.
+// Ctrl+Space, Ctrl+A), and copies the selected rows with the copy key. Only the visible rows are
+// decoded and painted; the selected flags are the document's own.
 #include <QAbstractScrollArea>
 #include <cstddef>
 
@@ -17,6 +17,9 @@ class LineListView : public QAbstractScrollArea {
     void documentReset();
     // The selection changed behind the view's back (a search).
     void selectionChanged();
+    // Puts the selected rows on the clipboard as text (the copy key); nothing selected copies
+    // nothing.
+    void copySelection();
 
     // Gives the list its fixed horizontal scroll range.
     void MakeScroll();

@@ -3,6 +3,8 @@
 #include "document/TextRead.h"
 #include "support/TempDir.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -81,6 +83,77 @@ TEST_F(ListFixture, HorizontalRangeIsFixed) {
     view.resize(500, 200);
     EXPECT_EQ(view.horizontalScrollBar()->maximum(),
               LineListView::kHorizontalExtent - view.viewport()->width());
+}
+
+} // namespace
+
+namespace {
+
+// The copy key puts the selected rows on the real clipboard, decoded, one line feed each.
+TEST(CopyKey, CopiesTheSelectedRowsAsText) {
+    struct Case {
+        const char* name;
+        QByteArray file;
+        std::vector<std::size_t> select;
+        QString copied;
+    } cases[] = {
+        {"code page 932, in row order",
+         sjis("一行目") + "\r\nsecond\r\n" + sjis("三行目") + "\r\n",
+         {2, 0},
+         QStringLiteral("一行目\n三行目\n")},
+        {"utf-8 with lf", "alpha\n接続\nomega\n", {1, 2}, QStringLiteral("接続\nomega\n")},
+        {"invalid bytes",
+         QByteArray("a\x80\xff"
+                    "b\r\n\xfd\r\n",
+                    9),
+         {0, 1},
+         QStringLiteral("a\uFFFD\uFFFDb\n\uFFFD\n")},
+        {"broken utf-8 byte",
+         "ok \xe6\x8e\xa5\nbad \xff\n" + QByteArray(3000, 'x') + "\n" +
+             QByteArray("\xe6\x8e\xa5\n").repeated(1000),
+         {1},
+         QStringLiteral("bad \uFFFD\n")},
+        {"empty rows", "\r\n\r\nx\r\n", {0, 1}, QStringLiteral("\n\n")},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        LineStore store;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), c.file), store), 0) << c.name;
+        for (std::size_t r : c.select)
+            store.setSelected(r, true);
+        LineListView view(store);
+        view.show();
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::keySequence(&view, QKeySequence::Copy);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copied) << c.name;
+    }
+}
+
+TEST(CopyKey, NothingSelectedLeavesTheClipboardAsItWas) {
+    TempDir dir;
+    LineStore store;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), "a\r\nb\r\n"), store), 0);
+    LineListView view(store);
+    view.show();
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    QTest::keySequence(&view, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+}
+
+TEST(CopyKey, ALargeSelectionIsCopiedWhole) {
+    TempDir dir;
+    QByteArray text;
+    for (int i = 0; i < 200000; ++i)
+        text += "2026-12-01 row " + QByteArray::number(i) + " " + sjis("接続") + "\r\n";
+    LineStore store;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), store), 0);
+    store.setRangeSelected(0, store.rowCount() - 1, true);
+    LineListView view(store);
+    view.show();
+    QTest::keySequence(&view, QKeySequence::Copy);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied.count(QLatin1Char('\n')), 200000);
+    EXPECT_TRUE(copied.endsWith(QStringLiteral("row 199999 接続\n")));
 }
 
 } // namespace
