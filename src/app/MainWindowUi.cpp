@@ -57,6 +57,7 @@ void frmMain::buildMenus() {
          {{"mnuFileOpen", "ファイルを開く(&O)...", &frmMain::mnuFileOpen_Click},
           {"mnuFileDmy1", "-", nullptr},
           {"mnuFilePrint", "印刷(&F)", &frmMain::mnuFilePrint_Click},
+          {"mnuFilePreview", "印刷プレビュー(&V)", &frmMain::mnuFilePreview_Click},
           {"mnuFileWrite", "ファイルへ書き出し(&F)...", &frmMain::mnuFileWrite_Click},
           {"mnuFilePaper", "用紙排出(&H)", &frmMain::mnuFilePaper_Click},
           {"mnuFileDmy2", "-", nullptr},

@@ -6,6 +6,7 @@
 #include "document/LineListView.h"
 #include "document/TextRead.h"
 #include "output/OutputRules.h"
+#include "output/PrintPreview.h"
 #include "output/PrintRows.h"
 #include "output/frmComment.h"
 #include "output/frmSelFileName.h"
@@ -368,13 +369,30 @@ void frmMain::text_print() {
             IniSettings.Page_mode,
             [&] { return printSelectedRows(printer_, LineList, margins, progress.get()); });
     }
+    refreshPreview();
     if (!ok)
         desktop_.exclamation(this, kAppTitle, printer_.errorText());
 }
 
 void frmMain::mnuFilePaper_Click() {
-    if (!printer_.endDoc())
+    const bool ok = printer_.endDoc();
+    refreshPreview();
+    if (!ok)
         desktop_.exclamation(this, kAppTitle, printer_.errorText());
+}
+
+void frmMain::mnuFilePreview_Click() {
+    if (!preview_)
+        preview_ = new PrintPreview(printer_, this);
+    preview_->refresh();
+    preview_->show();
+    preview_->raise();
+    preview_->activateWindow();
+}
+
+void frmMain::refreshPreview() {
+    if (preview_)
+        preview_->refresh();
 }
 
 void frmMain::mnuFileWrite_Click() {
@@ -417,6 +435,7 @@ void frmMain::mnuComment_Click() {
     frmComment dialog(this, IniSettings, printer_, list_->font(),
                       PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_, LineList.format());
     dialog.exec();
+    refreshPreview();
 }
 
 void frmMain::stepFont(FontStep step) {
@@ -445,6 +464,7 @@ void frmMain::mnuSystemSet_Click() {
 void frmMain::mnuPrnSet_Click() {
     if (QPrinter* setup = printer_.setupPrinter())
         desktop_.printerSetup(this, *setup);
+    refreshPreview(); // another paper
 }
 
 void frmMain::mnuFontSet_Click() {

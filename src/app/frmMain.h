@@ -6,10 +6,12 @@
 #include "settings/IniSettings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QVector>
 
 class Desktop;
 class LineListView;
+class PrintPreview;
 class Printer;
 class QAction;
 class QLabel;
@@ -53,6 +55,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
   public slots:
     void mnuFileOpen_Click();
     void mnuFilePrint_Click();
+    void mnuFilePreview_Click();
     void mnuFileWrite_Click();
     void mnuFilePaper_Click();
     void mnuFileExit_Click();
@@ -91,6 +94,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void stepFont(FontStep step);
     void setListFontSize(double points);
     void appendModeToggle();
+    void refreshPreview();
     int applyNumber(IniKey key, double value) override;
     int applyText(IniKey key, const QString& value) override;
 
@@ -98,6 +102,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     QString helpFile_;
     bool keepIniFile_ = false;
     bool working_ = false;
+    QPointer<PrintPreview> preview_;
     Desktop& desktop_;
     Printer& printer_;
     LineListView* list_ = nullptr;

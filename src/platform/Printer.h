@@ -1,11 +1,34 @@
 #pragma once
 // The printer object: a print document that stays open between print commands until it is
 // ended. Positions and widths are in twips from the left edge of the printable area.
+#include <QList>
+#include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <QStringView>
 #include <memory>
 
 class QPrinter;
+
+// A line as the printer drew it on the open document.
+struct DrawnLine {
+    int sheet = 0;       // from 0
+    double x = 0, y = 0; // twips from the printable area's top left; y is the line's top
+    QString text;
+    QString family;
+    double points = 0;
+    friend bool operator==(const DrawnLine&, const DrawnLine&) = default;
+};
+
+// The open document: every line drawn since it began, on the paper it goes to.
+struct OpenSheets {
+    QSizeF paper;     // twips
+    QRectF printable; // twips, on the paper
+    int sheets = 1;   // sheets begun (an empty document shows one empty sheet)
+    int linesOnLastSheet = 0;
+    int linesThatStillFit = 0; // on the last sheet, in the current font
+    QList<DrawnLine> lines;
+};
 
 class Printer {
   public:
@@ -26,6 +49,8 @@ class Printer {
     virtual QString errorText() const = 0;
     // The printer the setup dialog works on (nullptr where there is none to set up).
     virtual QPrinter* setupPrinter() { return nullptr; }
+    // What the open document holds so far, from the record of what was drawn.
+    virtual OpenSheets openSheets() = 0;
 };
 
 // The Qt printer: the system's default printer, or, where there is none, a PDF file per
@@ -46,6 +71,7 @@ class QtPrinter : public Printer {
     bool endLine() override;
     bool endDoc() override;
     QString errorText() const override { return error_; }
+    OpenSheets openSheets() override;
 
     // The printer the setup dialog works on: its choices apply from the next document on.
     QPrinter* setupPrinter() override;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,6 +30,10 @@ struct QtPrinter::State {
     // are those of the characters' own widths, and the page gets one run per line.
     QString run;
     double runX = 0;
+    // The record of the open document.
+    QList<DrawnLine> drawn;
+    int sheet = 0;
+    int linesOnSheet = 0;
 
     QPrinter& setupPrinter() {
         if (!setup) {
@@ -82,6 +87,7 @@ struct QtPrinter::State {
         if (run.isEmpty())
             return;
         painter.drawText(QPointF(toPixels(runX), y + metrics().ascent()), run);
+        drawn.append({sheet, runX, toTwips(y), run, font.family(), font.pointSizeF()});
         run.clear();
     }
 
@@ -91,6 +97,8 @@ struct QtPrinter::State {
         if (y > 0 && y + metrics().height() > printer->height()) {
             printer->newPage();
             y = 0;
+            ++sheet;
+            linesOnSheet = 0;
         }
     }
 
@@ -199,7 +207,35 @@ bool QtPrinter::begin() {
     }
     d->painter.setFont(d->font);
     d->y = 0;
+    d->drawn.clear();
+    d->sheet = 0;
+    d->linesOnSheet = 0;
     return true;
+}
+
+OpenSheets QtPrinter::openSheets() {
+    OpenSheets open;
+    QPrinter& device = d->device();
+    const QPageLayout layout = device.pageLayout();
+    open.paper = layout.fullRectPoints().size() * 20.0;
+    const QRectF paint = layout.paintRectPoints();
+    open.printable = QRectF(paint.topLeft() * 20.0, paint.size() * 20.0);
+    const bool active = d->painter.isActive();
+    if (active) {
+        open.sheets = d->sheet + 1;
+        open.linesOnLastSheet = d->linesOnSheet;
+        open.lines = d->drawn;
+        if (!d->run.isEmpty()) // the line being printed, not yet ended
+            open.lines.append({d->sheet, d->runX, d->toTwips(d->y), d->run, d->font.family(),
+                               d->font.pointSizeF()});
+    }
+    // A line fits where its top plus its height stays within the printable height.
+    const QFontMetricsF fm = d->metrics();
+    const double height = layout.paintRectPixels(device.resolution()).height();
+    const double y = active ? d->y : 0;
+    open.linesThatStillFit =
+        y + fm.height() > height ? 0 : int((height - y - fm.height()) / fm.lineSpacing()) + 1;
+    return open;
 }
 
 bool QtPrinter::print(QStringView text) {
@@ -223,6 +259,7 @@ bool QtPrinter::endLine() {
     d->x = 0;
     d->continueOnNewPageIfFull();
     d->y += d->metrics().lineSpacing();
+    ++d->linesOnSheet;
     return true;
 }
 
@@ -232,6 +269,9 @@ bool QtPrinter::endDoc() {
         return true;
     d->flushRun();
     d->painter.end();
+    d->drawn.clear();
+    d->sheet = 0;
+    d->linesOnSheet = 0;
     const QString pdf = d->printer->outputFileName();
     d->printer.reset();
     const bool complete = isCompletePdf(pdf);

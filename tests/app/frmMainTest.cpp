@@ -50,6 +50,7 @@ TEST_F(MainFixture, MenuBarHasEveryCaptionAndNoShortcut) {
                                   "mnuFileOpen:ファイルを開く(&O)...",
                                   "mnuFileDmy1:",
                                   "mnuFilePrint:印刷(&F)",
+                                  "mnuFilePreview:印刷プレビュー(&V)",
                                   "mnuFileWrite:ファイルへ書き出し(&F)...",
                                   "mnuFilePaper:用紙排出(&H)",
                                   "mnuFileDmy2:",

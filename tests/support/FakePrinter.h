@@ -53,6 +53,13 @@ class FakePrinter : public Printer {
         return true;
     }
     QString errorText() const override { return QStringLiteral("印刷できません。"); }
+    OpenSheets openSheets() override {
+        OpenSheets s;
+        for (qsizetype i = 0; i < line.size(); ++i)
+            s.lines.append({0, 0, double(i) * 200, line[i], family, points});
+        s.linesOnLastSheet = int(line.size());
+        return s;
+    }
 
   private:
     void beginIfNeeded() { open = true; }
