@@ -68,6 +68,31 @@ QString decode(const char* data, std::size_t size, std::size_t maxUnits) {
     return out;
 }
 
+char* toUtf8(const char* data, std::size_t size, char* out) {
+    const char* p = data;
+    const char* end = data + size;
+    while (p < end) {
+        if (static_cast<unsigned char>(*p) < 0x80) { // ASCII is itself
+            *out++ = *p++;
+            continue;
+        }
+        const std::size_t len = unitLength(p, end);
+        const char16_t c = decodeUnit(p, len);
+        p += len;
+        if (c < 0x80) {
+            *out++ = char(c);
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+        } else {
+            *out++ = char(0xE0 | (c >> 12));
+            *out++ = char(0x80 | ((c >> 6) & 0x3F));
+            *out++ = char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 int formsOf(char16_t c, Form out[3]) {
     const Reverse& r = reverse();
     int n = r.formCount[c];

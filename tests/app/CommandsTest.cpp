@@ -1,5 +1,6 @@
 #include "app/SessionEnd.h"
 #include "app/frmMain.h"
+#include "output/PrintPreview.h"
 #include "document/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
@@ -225,6 +226,23 @@ TEST_F(Commands, ATerminationSignalEndsThePageAndSavesTheSettings) {
     ASSERT_EQ(printer.ejected.size(), 1);
     EXPECT_EQ(printer.ejected[0], (QStringList{"one", "three"}));
     EXPECT_TRUE(TempDir::read(dir.file(QStringLiteral("KARVEL.INI"))).contains("FileSel_mode= 1 "));
+}
+
+// The preview, once open, follows the print commands and the eject of the main window.
+TEST_F(Commands, ThePreviewFollowsPrintAndEject) {
+    trigger("mnuFilePreview");
+    auto* preview = w->findChild<PrintPreview*>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_TRUE(preview->isVisible());
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("0 行印字済み")));
+    trigger("mnuFilePrint");
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("2 行印字済み")));
+    trigger("btnPrint");
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("4 行印字済み")));
+    trigger("mnuFilePaper");
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("0 行印字済み")));
+    trigger("mnuFilePreview"); // a second time: the same window
+    EXPECT_EQ(w->findChildren<PrintPreview*>().size(), 1);
 }
 
 } // namespace

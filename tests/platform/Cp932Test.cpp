@@ -1,6 +1,7 @@
 #include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 namespace {
 
@@ -52,6 +53,28 @@ TEST(Cp932, EncodeReportsTheFirstCharacterWithoutAForm) {
 TEST(Cp932, InputMethodVariantsMapToCodePage932Forms) {
     const QString typed = QString(QChar(0x301C)) + QChar(0x2212) + QChar(0x00AC);
     EXPECT_EQ(cp932::encode(cp932::toCp932Variants(typed)), QByteArray("\x81\x60\x81\x7c\x81\xca"));
+}
+
+} // namespace
+
+namespace {
+
+// The direct conversion to UTF-8 gives the decoded text, whatever the bytes.
+TEST(Cp932, ConvertsToUtf8AsItDecodes) {
+    std::mt19937 random(5);
+    const unsigned char interesting[] = {0x00, 0x41, 0x5C, 0x7E, 0x7F, 0x80, 0x81, 0x82, 0x83,
+                                         0x87, 0x9F, 0xA0, 0xA1, 0xDF, 0xE0, 0xED, 0xEF, 0xFA,
+                                         0xFC, 0xFD, 0xFF, 0x40, 0x60, 0xA6};
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes;
+        for (int n = int(random() % 40); n > 0; --n)
+            bytes += char(random() % 2 ? interesting[random() % std::size(interesting)]
+                                       : random() % 256);
+        QByteArray out(bytes.size() * 3, Qt::Uninitialized);
+        char* end = cp932::toUtf8(bytes.constData(), std::size_t(bytes.size()), out.data());
+        out.truncate(end - out.constData());
+        ASSERT_EQ(out, cp932::decode(bytes).toUtf8()) << bytes.toHex().constData();
+    }
 }
 
 } // namespace
