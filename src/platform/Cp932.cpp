@@ -1,6 +1,9 @@
 #include "Cp932.h"
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace cp932 {
@@ -68,27 +71,70 @@ QString decode(const char* data, std::size_t size, std::size_t maxUnits) {
     return out;
 }
 
+namespace {
+
+// Every unit's text as UTF-8, ready to write: up to three bytes in the low bytes, the count in
+// the top one.
+struct Utf8Units {
+    std::array<std::uint32_t, 256> single{};
+    std::vector<std::uint32_t> pair = std::vector<std::uint32_t>(128 * 256);
+
+    static std::uint32_t encode(char16_t c) {
+        if (c < 0x80)
+            return c | 1u << 24;
+        if (c < 0x800)
+            return (0xC0u | c >> 6) | (0x80u | (c & 0x3F)) << 8 | 2u << 24;
+        return (0xE0u | c >> 12) | (0x80u | ((c >> 6) & 0x3F)) << 8 | (0x80u | (c & 0x3F)) << 16 |
+               3u << 24;
+    }
+    Utf8Units() {
+        for (int b = 0; b < 256; ++b)
+            single[std::size_t(b)] = encode(kSingle[b]);
+        for (int lead = 0; lead < 128; ++lead)
+            for (int trail = 0; trail < 256; ++trail)
+                pair[std::size_t(lead * 256 + trail)] = encode(kPair[lead][trail]);
+    }
+};
+
+const Utf8Units& utf8Units() {
+    static const Utf8Units u;
+    return u;
+}
+
+} // namespace
+
 char* toUtf8(const char* data, std::size_t size, char* out) {
-    const char* p = data;
-    const char* end = data + size;
+    static_assert(std::endian::native == std::endian::little, "units are written low byte first");
+    const Utf8Units& u = utf8Units();
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
     while (p < end) {
-        if (static_cast<unsigned char>(*p) < 0x80) { // ASCII is itself
-            *out++ = *p++;
-            continue;
+        // ASCII is itself: eight bytes at a time while they are.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080u)
+                break;
+            std::memcpy(out, p, 8);
+            out += 8;
+            p += 8;
         }
-        const std::size_t len = unitLength(p, end);
-        const char16_t c = decodeUnit(p, len);
-        p += len;
-        if (c < 0x80) {
-            *out++ = char(c);
-        } else if (c < 0x800) {
-            *out++ = char(0xC0 | (c >> 6));
-            *out++ = char(0x80 | (c & 0x3F));
+        if (p == end)
+            break;
+        const unsigned char b = *p;
+        std::uint32_t unit;
+        if (b < 0x80) {
+            unit = b | 1u << 24;
+            p += 1;
+        } else if (isLeadByte(b) && p + 1 < end && isTrailByte(p[1])) {
+            unit = u.pair[std::size_t((b - 0x80) * 256 + p[1])];
+            p += 2;
         } else {
-            *out++ = char(0xE0 | (c >> 12));
-            *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            *out++ = char(0x80 | (c & 0x3F));
+            unit = u.single[b];
+            p += 1;
         }
+        std::memcpy(out, &unit, 4); // room for four: the fourth is overwritten next
+        out += unit >> 24;
     }
     return out;
 }

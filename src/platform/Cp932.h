@@ -40,8 +40,8 @@ inline QString decode(const QByteArray& bytes) {
     return decode(bytes.constData(), bytes.size());
 }
 
-// Writes the text of data[0, size) as UTF-8 to out (room for three bytes a byte), returning the
-// end of what was written: the same text decode gives, without a string for it.
+// Writes the text of data[0, size) as UTF-8 to out (room for three bytes a byte and one more),
+// returning the end of what was written: the same text decode gives, without a string for it.
 char* toUtf8(const char* data, std::size_t size, char* out);
 
 // The bytes that decode to c: up to three forms (some characters have two or three), the

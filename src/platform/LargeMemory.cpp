@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QList>
 #include <algorithm>
+#include <cstdint>
 #include <sys/mman.h>
 
 namespace large_memory {
@@ -37,6 +38,14 @@ void* allocate(std::size_t bytes) {
     if (freeHugePages() * (std::size_t(2) << 20) >= bytes)
         ::madvise(p, bytes, MADV_HUGEPAGE);
     return p;
+}
+
+void preferHugePages(void* p, std::size_t bytes) {
+    constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+    const auto begin = (reinterpret_cast<std::uintptr_t>(p) + kHuge - 1) & ~(kHuge - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kHuge - 1);
+    if (bytes >= kThreshold && end > begin && freeHugePages() * kHuge >= end - begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 void release(void* p, std::size_t bytes) {

@@ -11,6 +11,8 @@ inline constexpr std::size_t kThreshold = std::size_t(64) << 20;
 
 void* allocate(std::size_t bytes); // throws std::bad_alloc
 void release(void* p, std::size_t bytes);
+// Asks for huge pages in a large block made elsewhere (a QByteArray's), before it is written.
+void preferHugePages(void* p, std::size_t bytes);
 
 // For containers: std::vector<T, large_memory::Allocator<T>>.
 template <typename T> struct Allocator {

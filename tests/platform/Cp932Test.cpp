@@ -70,7 +70,7 @@ TEST(Cp932, ConvertsToUtf8AsItDecodes) {
         for (int n = int(random() % 40); n > 0; --n)
             bytes += char(random() % 2 ? interesting[random() % std::size(interesting)]
                                        : random() % 256);
-        QByteArray out(bytes.size() * 3, Qt::Uninitialized);
+        QByteArray out(bytes.size() * 3 + 1, Qt::Uninitialized);
         char* end = cp932::toUtf8(bytes.constData(), std::size_t(bytes.size()), out.data());
         out.truncate(end - out.constData());
         ASSERT_EQ(out, cp932::decode(bytes).toUtf8()) << bytes.toHex().constData();
