@@ -75,6 +75,14 @@ bool rowContains(QByteArrayView row, const Needle& needle) {
     return false;
 }
 
+// Where bytes next stand in data[pos, size); size when nowhere. One byte is found by memchr.
+std::size_t nextHit(const char* data, std::size_t pos, std::size_t size, const QByteArray& bytes) {
+    const void* hit = bytes.size() == 1 ? std::memchr(data + pos, bytes[0], size - pos)
+                                        : ::memmem(data + pos, size - pos, bytes.constData(),
+                                                   std::size_t(bytes.size()));
+    return hit ? std::size_t(static_cast<const char*>(hit) - data) : size;
+}
+
 // The row that holds byte offset, searching forward from the row hint (hits come in order).
 std::size_t rowOf(const LineStore::Offsets& starts, std::size_t offset, std::size_t hint) {
     std::size_t lo = hint, step = 1;
@@ -117,12 +125,9 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
     std::size_t knownRow = std::size_t(-1), known = 0;
     std::vector<std::size_t> boundaries;
     while (pos < size && checkpoints.reached(pos)) {
-        const void* hit = anchor.size() == 1 ? std::memchr(data + pos, anchor[0], size - pos)
-                                             : ::memmem(data + pos, size - pos, anchor.constData(),
-                                                        std::size_t(anchor.size()));
-        if (!hit)
+        const std::size_t offset = nextHit(data, pos, size, anchor);
+        if (offset == size)
             break;
-        const std::size_t offset = std::size_t(static_cast<const char*>(hit) - data);
         if (offset >= starts[row + 1])
             row = rowOf(starts, offset, row);
         const QByteArrayView bytes = rows.rowBytes(row);
@@ -173,12 +178,9 @@ std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& c
     const auto& starts = rows.starts();
     std::size_t found = 0, row = 0;
     for (std::size_t pos = starts[0]; pos < size && checkpoints.reached(pos);) {
-        const void* hit = needle.size() == 1 ? std::memchr(data + pos, needle[0], size - pos)
-                                             : ::memmem(data + pos, size - pos, needle.constData(),
-                                                        std::size_t(needle.size()));
-        if (!hit)
+        const std::size_t offset = nextHit(data, pos, size, needle);
+        if (offset == size)
             break;
-        const std::size_t offset = std::size_t(static_cast<const char*>(hit) - data);
         if (offset >= starts[row + 1])
             row = rowOf(starts, offset, row);
         const QByteArrayView bytes = rows.rowBytes(row);

@@ -3,22 +3,15 @@
 #include "app/frmMain.h"
 #include "platform/Printer.h"
 #include "support/FakeDesktop.h"
+#include "support/PdfText.h"
 #include "support/PrivateCups.h"
 #include "support/TempDir.h"
 
 #include <QAction>
 #include <QDir>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 TEST(PrintAtExit, TheOpenPageIsPrintedOrKeptWithAMessage) {
     PrivateCups cups;
@@ -45,14 +38,14 @@ TEST(PrintAtExit, TheOpenPageIsPrintedOrKeptWithAMessage) {
         w.close();
         if (!rejecting) {
             ASSERT_EQ(cups.jobs().size(), jobsBefore + 1);
-            EXPECT_TRUE(pdfText(cups.jobs().last().document).contains("beta"));
+            EXPECT_TRUE(pdfToText(cups.jobs().last().document).contains("beta"));
             EXPECT_TRUE(desktop.messages.isEmpty());
         } else {
             EXPECT_EQ(cups.jobs().size(), jobsBefore);
             ASSERT_EQ(desktop.messages.size(), 1);
             ASSERT_EQ(printer.writtenFiles().size(), 1);
             EXPECT_TRUE(desktop.messages[0].text.contains(printer.writtenFiles()[0]));
-            EXPECT_TRUE(pdfText(printer.writtenFiles()[0]).contains("beta"));
+            EXPECT_TRUE(pdfToText(printer.writtenFiles()[0]).contains("beta"));
         }
     }
     qputenv("HOME", oldHome);

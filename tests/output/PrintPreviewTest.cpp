@@ -3,13 +3,13 @@
 #include "output/PrintPreview.h"
 #include "output/PrintRows.h"
 #include "platform/Printer.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 
 #include <QLabel>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -17,12 +17,8 @@
 namespace {
 
 QString pageText(const QString& pdf, int page) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"),
-            {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-             QString::number(page), QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return pdfToText(pdf, {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                           QString::number(page), QStringLiteral("-layout")});
 }
 
 class Record : public ::testing::Test {

@@ -2,24 +2,17 @@
 // and, whenever a document cannot be handed over, a message and a PDF with every printed line.
 #include "output/PrintRows.h"
 #include "platform/Printer.h"
+#include "support/PdfText.h"
 #include "support/PrivateCups.h"
 #include "support/SmallDisk.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QPrinter>
-#include <QProcess>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
-
-QString pdfText(const QString& pdf) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 class PrintSystem : public ::testing::Test {
   protected:
@@ -70,7 +63,7 @@ class PrintSystem : public ::testing::Test {
         const QStringList kept = keptPdfs();
         ASSERT_EQ(kept.size(), 1);
         EXPECT_TRUE(printer->errorText().contains(kept[0])) << printer->errorText().toStdString();
-        const QString text = pdfText(kept[0]);
+        const QString text = pdfToText(kept[0]);
         for (const QString& line : lines)
             EXPECT_TRUE(text.contains(line)) << line.toStdString();
         EXPECT_TRUE(newJobs().isEmpty());
@@ -92,7 +85,7 @@ TEST_F(PrintSystem, LinesPileUpOnOneSheetAndGoAsOneJob) {
     const auto jobs = newJobs();
     ASSERT_EQ(jobs.size(), 1);
     EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
-    const QString text = pdfText(jobs[0].document);
+    const QString text = pdfToText(jobs[0].document);
     EXPECT_TRUE(text.indexOf("first group") >= 0 &&
                 text.indexOf("first group") < text.indexOf("second group"));
     EXPECT_TRUE(keptPdfs().isEmpty());
@@ -103,7 +96,7 @@ TEST_F(PrintSystem, PageMode1SendsAJobPerCommand) {
     ASSERT_TRUE(printRows({"two"}, 1));
     const auto jobs = newJobs();
     ASSERT_EQ(jobs.size(), 2);
-    EXPECT_TRUE(pdfText(jobs[1].document).contains("two"));
+    EXPECT_TRUE(pdfToText(jobs[1].document).contains("two"));
 }
 
 TEST_F(PrintSystem, ARejectingQueueKeepsThePagesAndSaysSo) {
@@ -152,7 +145,7 @@ TEST_F(PrintSystem, EachDocumentGoesToTheDefaultPrinterOfItsTime) {
     ASSERT_EQ(jobs.size(), 2);
     EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
     EXPECT_EQ(jobs[1].queue, QStringLiteral("second"));
-    EXPECT_TRUE(pdfText(jobs[1].document).contains("to second"));
+    EXPECT_TRUE(pdfToText(jobs[1].document).contains("to second"));
     cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("second")});
 }
 
@@ -165,7 +158,7 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
     ASSERT_TRUE(printRows({"second document"}, 1));
     EXPECT_EQ(printer->writtenFiles(), (QStringList{home.file(QStringLiteral("out.pdf")),
                                                     home.file(QStringLiteral("out-2.pdf"))}));
-    EXPECT_TRUE(pdfText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
+    EXPECT_TRUE(pdfToText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
     EXPECT_TRUE(newJobs().isEmpty());
 }
 
