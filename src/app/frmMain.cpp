@@ -252,6 +252,8 @@ int frmMain::applyText(IniKey key, const QString& value) {
 }
 
 bool frmMain::text_read(const QString& fileName) {
+    if (working_)
+        return false; // one piece of long work at a time
     const std::uint64_t before = LineList.generation();
     int err = 0;
     {
@@ -359,6 +361,8 @@ void frmMain::mnuFilePrint_Click() {
 }
 
 void frmMain::text_print() {
+    if (working_)
+        return;
     const PrintMargins margins{PrintLeftMargin, PrintRightMargin};
     bool ok = false;
     {
@@ -405,6 +409,8 @@ void frmMain::mnuFileWrite_Click() {
 }
 
 void frmMain::text_fileout() {
+    if (working_)
+        return;
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (name.isEmpty())
         return;
@@ -419,6 +425,8 @@ void frmMain::text_fileout() {
 }
 
 void frmMain::mnuSearch_Click() {
+    if (working_)
+        return;
     frmSearch dialog(this, SearchStr);
     dialog.exec();
     if (dialog.SearchOk) {

@@ -79,6 +79,25 @@ TEST_F(LongWork, AStoppedPrintKeepsTheLinesDrawnAndEndsThePageAsUsual) {
     EXPECT_TRUE(desktop.messages.isEmpty());
 }
 
+// While one piece of long work runs, no command starts another.
+TEST_F(LongWork, NoSecondCommandStartsWhileOneRuns) {
+    w->LineList.setRangeSelected(0, 19999, true);
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    desktop.saveAnswers = {out};
+    int attempts = 0;
+    desktop.duringWork = [&] {
+        if (attempts++ > 0)
+            return; // once is enough
+        trigger("mnuFilePrint");
+        w->text_read(dir.write(QStringLiteral("other.txt"), "x\r\n"));
+    };
+    trigger("mnuFileWrite");
+    EXPECT_GE(attempts, 1);
+    EXPECT_TRUE(printer.line.isEmpty());
+    EXPECT_EQ(w->LineCount(), 20000u);
+    EXPECT_EQ(TempDir::read(out).count("\r\n"), 20000);
+}
+
 // The search itself is tested with a store big enough for several reports.
 TEST_F(LongWork, FinishedWorkReportsAndIsNotStopped) {
     desktop.cancelAfter = -1;

@@ -5,20 +5,25 @@
 
 #include <QFont>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Answers "go on" n times, then "stop" from then on (never, for n < 0).
 class CancellingProgress : public Progress {
   public:
-    explicit CancellingProgress(int n) : n_(n) {}
+    explicit CancellingProgress(int n, std::function<void()> meanwhile = {})
+        : n_(n), meanwhile_(std::move(meanwhile)) {}
     bool advance(std::uint64_t, std::uint64_t) override {
         ++calls;
+        if (meanwhile_)
+            meanwhile_(); // what else happens while the work runs
         return n_ < 0 || calls <= n_;
     }
     int calls = 0;
 
   private:
     int n_;
+    std::function<void()> meanwhile_;
 };
 
 class FakeDesktop : public Desktop {
@@ -62,9 +67,10 @@ class FakeDesktop : public Desktop {
     }
     // Long work: the person presses Cancel once it has reported cancelAfter times (-1: never).
     int cancelAfter = -1;
+    std::function<void()> duringWork;
     QStringList progressLabels;
     std::unique_ptr<Progress> progress(QWidget*, const QString& label) override {
         progressLabels << label;
-        return std::make_unique<CancellingProgress>(cancelAfter);
+        return std::make_unique<CancellingProgress>(cancelAfter, duringWork);
     }
 };
