@@ -40,6 +40,9 @@ bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
         dialog_ = std::make_unique<QProgressDialog>(label_, QStringLiteral("キャンセル"), 0, 1000,
                                                     parent_);
         dialog_->setWindowTitle(QStringLiteral("Karvel"));
+        // A modal window that can be minimized would hide the program behind it.
+        dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint);
         dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setMinimumDuration(0);
         dialog_->setAutoReset(false);
