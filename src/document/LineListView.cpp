@@ -77,6 +77,7 @@ void LineListView::documentReset() {
 
 void LineListView::selectionChanged() {
     viewport()->update();
+    notifySelectionChanged(this); // as a click does, for screen readers
 }
 
 void LineListView::copySelection() {
