@@ -1,7 +1,7 @@
 #include "app/SessionEnd.h"
 #include "app/frmMain.h"
-#include "output/PrintPreview.h"
 #include "document/LineListView.h"
+#include "output/PrintPreview.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"

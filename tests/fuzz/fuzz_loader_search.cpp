@@ -52,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::size_t expectedCount = 0;
     for (std::size_t i = 0; i < store.rowCount(); ++i) {
         // Code points compare exactly in UTF-8: the row's bytes hold the needle's UTF-8 form.
-        const bool hit = utf8 ? !store.rowBytes(i).isEmpty() &&
-                                    QByteArrayView(store.rowBytes(i)).indexOf(needle.toUtf8()) >= 0
-                              : !store.rowText(i).isEmpty() &&
-                                    store.rowText(i).contains(decodedNeedle);
+        const bool hit =
+            utf8 ? !store.rowBytes(i).isEmpty() &&
+                       QByteArrayView(store.rowBytes(i)).indexOf(needle.toUtf8()) >= 0
+                 : !store.rowText(i).isEmpty() && store.rowText(i).contains(decodedNeedle);
         expectedCount += hit;
         if (store.isSelected(i) != hit)
             std::abort();

@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 

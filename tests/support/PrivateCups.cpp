@@ -34,14 +34,13 @@ PrivateCups::PrivateCups() : oldServer_(qgetenv("CUPS_SERVER")) {
                              "<Policy default>\n  <Limit All>\n    Order allow,deny\n"
                              "    Allow all\n  </Limit>\n</Policy>\n")
                   .arg(socket_));
-    writeFile(
-        root + QStringLiteral("/etc/cups-files.conf"),
-        QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
-                       "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/log/error_log\n"
-                       "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n"
-                       "FileDevice Yes\nGroup lp\nSystemGroup root\n"
-                       "ServerKeychain %1/ssl\n")
-            .arg(root));
+    writeFile(root + QStringLiteral("/etc/cups-files.conf"),
+              QStringLiteral("ServerRoot %1/etc\nRequestRoot %1/spool\nTempDir %1/spool/tmp\n"
+                             "CacheDir %1/cache\nStateDir %1/state\nErrorLog %1/log/error_log\n"
+                             "AccessLog %1/log/access_log\nPageLog %1/log/page_log\n"
+                             "FileDevice Yes\nGroup lp\nSystemGroup root\n"
+                             "ServerKeychain %1/ssl\n")
+                  .arg(root));
     qputenv("CUPS_SERVER", QFile::encodeName(socket_));
     cupsSetServer(nullptr); // the server is read from the environment again
     available_ = start();
