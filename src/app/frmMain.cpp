@@ -492,7 +492,21 @@ void frmMain::mnuFontSet_Click() {
 void frmMain::mnuHelpIndex_Click() {
     QString error;
     const QString document = programFilePath(programDir_, QStringLiteral("karvel.doc"));
-    if (!desktop_.startDetached(QStringLiteral("xdg-open"), {document}, &error))
+    // The opener's exit codes: 2 the file is missing, 3 no program opens this kind of file,
+    // 4 the program failed.
+    QPointer<frmMain> window(this);
+    auto failed = [window, document](int code) {
+        if (!window)
+            return;
+        const QString why =
+            code == 2 ? runtime_error::description(runtime_error::FileNotFound)
+            : code == 3 ? QStringLiteral("この種類の文書を開くアプリケーションがありません。")
+            : code == 4 ? QStringLiteral("文書を開くアプリケーションが失敗しました。")
+                        : QStringLiteral("xdg-open が終了コード %1 で終わりました。").arg(code);
+        window->desktop_.exclamation(window, kAppTitle,
+                                     QStringLiteral("%1 を開けません: %2").arg(document, why));
+    };
+    if (!desktop_.startDetached(QStringLiteral("xdg-open"), {document}, &error, failed))
         desktop_.exclamation(this, kAppTitle, error);
 }
 

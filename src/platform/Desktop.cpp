@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -78,19 +79,29 @@ void QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
     dialog.exec(); // the printer takes the choices only when the dialog is accepted
 }
 
-bool QtDesktop::startDetached(const QString& program, const QStringList& arguments,
-                              QString* error) {
+bool QtDesktop::startDetached(const QString& program, const QStringList& arguments, QString* error,
+                              std::function<void(int)> failed) {
     if (QStandardPaths::findExecutable(program).isEmpty()) {
         *error = QStringLiteral("%1 が見つかりません。").arg(program);
         return false;
     }
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    if (!process.startDetached()) {
-        *error = process.errorString();
+    // The program runs on its own; the window keeps working and hears of it only when it fails
+    // (an opener such as xdg-open ends as soon as it has handed the document on).
+    auto* process = new QProcess(qApp);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (failed && (status != QProcess::NormalExit || code != 0))
+                             failed(status == QProcess::NormalExit ? code : -1);
+                     });
+    process->start();
+    if (!process->waitForStarted(10000)) {
+        *error = process->errorString();
+        delete process;
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -33,8 +34,9 @@ class Desktop {
     virtual void printerSetup(QWidget* parent, QPrinter& printer) = 0;
 
     // Starts a program without waiting for it; false with *error set when it cannot start.
-    virtual bool startDetached(const QString& program, const QStringList& arguments,
-                               QString* error) = 0;
+    // When it ends later with a failure, failed receives its exit code (-1: it crashed).
+    virtual bool startDetached(const QString& program, const QStringList& arguments, QString* error,
+                               std::function<void(int)> failed = {}) = 0;
 
     // Shows an HTML help text in a window of its own.
     virtual void showHelp(QWidget* parent, const QString& title, const QString& html) = 0;
@@ -59,8 +61,8 @@ class QtDesktop : public Desktop {
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QFont chooseFont(QWidget* parent, const QFont& font) override;
     void printerSetup(QWidget* parent, QPrinter& printer) override;
-    bool startDetached(const QString& program, const QStringList& arguments,
-                       QString* error) override;
+    bool startDetached(const QString& program, const QStringList& arguments, QString* error,
+                       std::function<void(int)> failed = {}) override;
     void showHelp(QWidget* parent, const QString& title, const QString& html) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) override {
         return std::make_unique<QtProgress>(parent, label);

@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 #include "document/LineListView.h"
 #include "output/PrintPreview.h"
+#include "platform/RuntimeError.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
@@ -195,6 +196,35 @@ TEST_F(Commands, HelpOpensTheDocumentOrSaysWhyNot) {
     trigger("mnuHelpIndex");
     ASSERT_EQ(desktop.messages.size(), 1);
     EXPECT_EQ(desktop.messages[0].text, desktop.startError);
+    // An opener that starts but cannot open the document ends with a code that is told.
+    desktop.startError.clear();
+    struct Case {
+        int code;
+        QString why;
+    } cases[] = {{3, QStringLiteral("アプリケーションがありません")},
+                 {2, runtime_error::description(runtime_error::FileNotFound)},
+                 {7, QStringLiteral("終了コード 7")}};
+    for (const Case& c : cases) {
+        desktop.messages.clear();
+        desktop.startExitCode = c.code;
+        trigger("mnuHelpIndex");
+        ASSERT_EQ(desktop.messages.size(), 1);
+        EXPECT_TRUE(desktop.messages[0].text.contains(c.why)) << c.code;
+        EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("karvel.doc")));
+    }
+}
+
+// The real opener's exit code reaches the window after the program has ended.
+TEST(QtDesktopStart, AFailingProgramsExitCodeIsReported) {
+    QtDesktop desktop;
+    QString error;
+    int code = 0;
+    ASSERT_TRUE(desktop.startDetached(QStringLiteral("sh"),
+                                      {QStringLiteral("-c"), QStringLiteral("exit 3")}, &error,
+                                      [&](int c) { code = c; }));
+    for (int i = 0; i < 500 && code == 0; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(code, 3);
 }
 
 TEST_F(Commands, F1ShowsTheHelpFileOrAMessage) {

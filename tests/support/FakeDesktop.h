@@ -51,12 +51,16 @@ class FakeDesktop : public Desktop {
     QFont chooseFont(QWidget*, const QFont& font) override { return fontAnswer.value_or(font); }
     int printerSetups = 0;
     void printerSetup(QWidget*, QPrinter&) override { ++printerSetups; }
-    QStringList started; // "program arg..." of every start
-    QString startError;  // when set, starting fails with it
-    bool startDetached(const QString& program, const QStringList& args, QString* error) override {
+    QStringList started;   // "program arg..." of every start
+    QString startError;    // when set, starting fails with it
+    int startExitCode = 0; // what a started program ends with
+    bool startDetached(const QString& program, const QStringList& args, QString* error,
+                       std::function<void(int)> failed) override {
         started << (QStringList{program} + args).join(QLatin1Char(' '));
         if (!startError.isEmpty())
             *error = startError;
+        else if (startExitCode != 0 && failed)
+            failed(startExitCode);
         return startError.isEmpty();
     }
     QStringList helpShown; // titles
