@@ -16,7 +16,7 @@ frmComment::frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, P
       printer_(printer), fontFamily_(listFont.family()), fontSize_(listFont.pointSizeF()),
       margins_(margins), desktop_(desktop), format_(documentFormat) {
     setObjectName(QStringLiteral("frmComment"));
-    txtComment = add<QLineEdit>(this, "txtComment", {180, 360, 4035, 315});
+    txtComment = addTextBox("txtComment", {180, 360, 4035, 315});
     auto* label = add<QLabel>(this, "Label1", {180, 60, 3675, 255});
     label->setText(QStringLiteral("コメント文字列を入力してください。"));
     auto* print = addButton("cmdPrint", QStringLiteral("印刷"), {180, 780, 1035, 315});

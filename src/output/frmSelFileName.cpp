@@ -13,7 +13,7 @@ frmSelFileName::frmSelFileName(QWidget* mainWindow, IniSettingsRecord& settings,
     : FixedDialog(mainWindow, QStringLiteral("出力先ファイル名"), 5355, 1035, true),
       settings_(settings), rows_(rows), desktop_(desktop) {
     setObjectName(QStringLiteral("frmSelFileName"));
-    txtSelFileName = add<QLineEdit>(this, "txtSelFileName", {120, 120, 4215, 270});
+    txtSelFileName = addTextBox("txtSelFileName", {120, 120, 4215, 270});
     cmdOk_ = addButton("cmdOk", QStringLiteral("OK"), {3360, 600, 975, 375});
     auto* cancel = addButton("cmdCancel", QStringLiteral("Cancel"), {4440, 600, 855, 375});
     auto* change = addButton("cmdChange", QStringLiteral("変更..."), {4440, 100, 855, 310});

@@ -36,17 +36,34 @@ QStringList qtNameFilters(const QString& filter) {
 
 void QtDesktop::exclamation(QWidget* parent, const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    // Minimizing a modal message box would hide the whole program behind it.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowCloseButtonHint);
     box.exec();
 }
+
+namespace {
+
+// A file dialog as the program's dialogs are: the filters read as their captions (no pattern
+// list after them), starting in the folder last used.
+void setUpFileDialog(QFileDialog& dialog, const QString& filter, const QString& folder) {
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(qtNameFilters(filter));
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
+}
+
+} // namespace
 
 QString QtDesktop::openFileName(QWidget* parent, const QString& filter) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters(qtNameFilters(filter));
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    setUpFileDialog(dialog, filter, lastFolder_);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().join(QLatin1Char(' '));
+    lastFolder_ = dialog.directory().absolutePath();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtDesktop::saveFileName(QWidget* parent, const QString& title, const QString& filter) {
@@ -54,9 +71,10 @@ QString QtDesktop::saveFileName(QWidget* parent, const QString& title, const QSt
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(qtNameFilters(filter));
+    setUpFileDialog(dialog, filter, lastFolder_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
+    lastFolder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst();
 }
 

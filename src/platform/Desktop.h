@@ -19,8 +19,7 @@ class Desktop {
     // A message box with the exclamation icon and one OK button.
     virtual void exclamation(QWidget* parent, const QString& title, const QString& text) = 0;
 
-    // The open-file dialog; the chosen name, or "" when cancelled. Several chosen files come
-    // back as one name, their names joined with blanks, as the dialog reports them.
+    // The open-file dialog for one file; the chosen name, or "" when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
 
     // The save dialog: no name proposed, no question before replacing a file.
@@ -67,4 +66,7 @@ class QtDesktop : public Desktop {
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) override {
         return std::make_unique<QtProgress>(parent, label);
     }
+
+  private:
+    QString lastFolder_; // where the open and save dialogs start, as last used this session
 };

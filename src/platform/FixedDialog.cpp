@@ -3,7 +3,9 @@
 #include "Twips.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
+#include <limits>
 
 FixedDialog::FixedDialog(QWidget* mainWindow, const QString& caption, int clientWidth,
                          int clientHeight, bool toolWindow)
@@ -67,4 +69,10 @@ bool FixedDialog::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+QLineEdit* FixedDialog::addTextBox(const char* name, QRect twipsRect) {
+    auto* box = add<QLineEdit>(this, name, twipsRect);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
 }

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QRect>
 
+class QLineEdit;
 class QPushButton;
 class QWidget;
 
@@ -25,6 +26,8 @@ class FixedDialog : public QDialog {
         return w;
     }
     QPushButton* addButton(const char* name, const QString& caption, QRect twipsRect);
+    // A text box that takes text of any length (Qt cuts at 32,767 characters by default).
+    QLineEdit* addTextBox(const char* name, QRect twipsRect);
     static void place(QWidget* w, QRect twipsRect);
 
     // Enter in box is swallowed and moves the focus to target.

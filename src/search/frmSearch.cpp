@@ -7,7 +7,7 @@
 frmSearch::frmSearch(QWidget* mainWindow, QString& searchStr)
     : FixedDialog(mainWindow, QStringLiteral("文字列の検索"), 5235, 1185), searchStr_(searchStr) {
     setObjectName(QStringLiteral("frmSearch"));
-    txtSearch = add<QLineEdit>(this, "txtSearch", {240, 360, 4815, 270});
+    txtSearch = addTextBox("txtSearch", {240, 360, 4815, 270});
     cmdOk_ = addButton("cmdOk", QStringLiteral("OK"), {2640, 720, 1095, 375});
     auto* cancel = addButton("cmdCancel", QStringLiteral("Cancel"), {3960, 720, 1095, 375});
     auto* label = add<QLabel>(this, "Label1", {240, 120, 3855, 255});

@@ -9,7 +9,9 @@
 #include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -113,6 +115,51 @@ TEST(QtDesktopDialogs, PrinterSetupReadsAsSetup) {
     desktop.printerSetup(nullptr, printer);
     EXPECT_EQ(title, QStringLiteral("プリンタの設定"));
     EXPECT_EQ(ok, QStringLiteral("OK"));
+}
+
+// The file dialogs take one file, show the filters by their captions, and start in the folder
+// last used in this session.
+TEST(QtDesktopDialogs, FileDialogsTakeOneFileAndRememberTheFolder) {
+    TempDir dir;
+    const QString chosen = dir.write(QStringLiteral("a.txt"), "a\r\n");
+    QtDesktop desktop;
+    bool single = false, captionsOnly = false;
+    whenModalShown([&](QWidget* w) {
+        auto* dialog = static_cast<QFileDialog*>(w);
+        single = dialog->fileMode() == QFileDialog::ExistingFile;
+        captionsOnly = dialog->testOption(QFileDialog::HideNameFilterDetails) &&
+                       dialog->nameFilters().value(0).startsWith(QStringLiteral("全ファイル(*.*)"));
+        dialog->setDirectory(dir.path());
+        dialog->selectFile(chosen);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    EXPECT_EQ(desktop.openFileName(nullptr, textFileFilter()), chosen);
+    EXPECT_TRUE(single);
+    EXPECT_TRUE(captionsOnly);
+    QString startedIn;
+    whenModalShown([&](QWidget* w) {
+        startedIn = static_cast<QFileDialog*>(w)->directory().absolutePath();
+        static_cast<QDialog*>(w)->reject();
+    });
+    EXPECT_EQ(desktop.saveFileName(nullptr, QStringLiteral("書き出しファイル名"), textFileFilter()),
+              QString());
+    EXPECT_EQ(startedIn, QDir(dir.path()).absolutePath());
+}
+
+// A message box cannot be minimized or maximized: minimizing a modal box hides the program.
+TEST(QtDesktopDialogs, MessageBoxesHaveNoMinimizeOrMaximize) {
+    Qt::WindowFlags flags;
+    whenModalShown([&](QWidget* box) {
+        flags = box->windowFlags();
+        static_cast<QDialog*>(box)->accept();
+    });
+    QtDesktop desktop;
+    desktop.exclamation(nullptr, QStringLiteral("Karvel"), QStringLiteral("テスト"));
+    // The window manager is told the buttons it may show: a title and a close box only.
+    EXPECT_TRUE(flags & Qt::CustomizeWindowHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
 }
 
 } // namespace

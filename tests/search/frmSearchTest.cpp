@@ -44,3 +44,18 @@ TEST(frmSearch, ClosingByTheCloseBoxIsACancel) {
 }
 
 } // namespace
+
+namespace {
+
+// A long search string (a pasted log line of 40,000 characters) is kept whole, not cut.
+TEST(frmSearch, TakesAStringOfAnyLength) {
+    QWidget main;
+    QString searchStr;
+    frmSearch d(&main, searchStr);
+    const QString pasted(40000, QLatin1Char('x'));
+    d.txtSearch->setText(pasted);
+    EXPECT_EQ(d.txtSearch->text().size(), 40000);
+    EXPECT_EQ(searchStr, pasted);
+}
+
+} // namespace
