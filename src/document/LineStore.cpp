@@ -1,5 +1,7 @@
 #include "LineStore.h"
 
+#include "platform/Cpu.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -101,11 +103,6 @@ KARVEL_AVX2 std::size_t appendRowStartsAvx2(const char* d, std::size_t at, std::
     return at;
 }
 
-bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                            __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
-    return has;
-}
 #undef KARVEL_AVX2
 #endif
 
@@ -113,7 +110,7 @@ template <LineEndStyle Style>
 void scanRows(const char* d, std::size_t at, std::size_t to, LineStore::Offsets& starts,
               Counts& counts) {
 #if defined(__x86_64__)
-    if (hasAvx2())
+    if (cpuHasAvx2())
         at = appendRowStartsAvx2<Style>(d, at, to, starts, counts);
 #endif
     appendRowStarts<Style>(d, at, to, starts, counts);

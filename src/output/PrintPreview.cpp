@@ -13,7 +13,7 @@ namespace {
 constexpr int kMargin = 12; // pixels around the sheet
 }
 
-void SheetView::show(const OpenSheets& sheets, int sheet, bool fit) {
+void SheetView::setSheets(const OpenSheets& sheets, int sheet, bool fit) {
     sheets_ = sheets;
     sheet_ = sheet;
     fit_ = fit;
@@ -133,7 +133,7 @@ void PrintPreview::zoom(bool fit) {
 }
 
 void PrintPreview::showSheet() {
-    view_->show(sheets_, sheet_, fit_);
+    view_->setSheets(sheets_, sheet_, fit_);
     count_->setText(summary());
     const bool several = sheets_.sheets > 1;
     for (QWidget* w : {static_cast<QWidget*>(previous_), static_cast<QWidget*>(next_),

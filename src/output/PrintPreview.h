@@ -15,7 +15,7 @@ class SheetView : public QWidget {
     Q_OBJECT
   public:
     explicit SheetView(QWidget* parent = nullptr) : QWidget(parent) {}
-    void show(const OpenSheets& sheets, int sheet, bool fit);
+    void setSheets(const OpenSheets& sheets, int sheet, bool fit);
     // Pixels a twip at 100 % (the screen's own size of the paper).
     double actualScale() const { return logicalDpiX() / 1440.0; }
 

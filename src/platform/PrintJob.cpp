@@ -30,10 +30,6 @@ QString reasonOf(ipp_status_t status) {
     }
 }
 
-} // namespace
-
-namespace {
-
 PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& pdf,
                        const QString& title, const QPrinter& setup) {
     cups_dest_t* dest = cupsGetNamedDest(http, printerName.toUtf8().constData(), nullptr);

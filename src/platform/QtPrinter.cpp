@@ -53,16 +53,22 @@ struct QtPrinter::State {
             QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         return !documents.isEmpty() && QDir().mkpath(documents) ? documents : QDir::homePath();
     }
+    // The PDF file chosen in setup ("" where none was).
+    QString chosenFile() {
+        QPrinter& s = setupPrinter();
+        return requestedPdfDirectory.isEmpty() && s.outputFormat() == QPrinter::PdfFormat
+                   ? s.outputFileName()
+                   : QString();
+    }
     // The printer the next document goes to: the one chosen in setup, else the system's default
     // printer as it is now; "" for a PDF file.
     QString targetPrinter() {
         QPrinter& s = setupPrinter();
         if (!requestedPdfDirectory.isEmpty())
             return QString();
-        if (s.outputFormat() == QPrinter::PdfFormat) {
-            if (!s.outputFileName().isEmpty())
-                return QString(); // a file chosen in setup
-        } else if (s.printerName() != setupDefault) {
+        if (!chosenFile().isEmpty())
+            return QString();
+        if (s.outputFormat() != QPrinter::PdfFormat && s.printerName() != setupDefault) {
             return s.printerName();
         }
         // Where the print system cannot be asked (it is down), the printer known at start is
@@ -83,11 +89,22 @@ struct QtPrinter::State {
         return *it;
     }
 
+    // The line being printed as the record keeps it.
+    DrawnLine runAsDrawn() {
+        return {sheet, runX, toTwips(y), run, font.family(), font.pointSizeF()};
+    }
+    // The record starts again with the next document.
+    void forgetRecord() {
+        drawn.clear();
+        sheet = 0;
+        linesOnSheet = 0;
+    }
+
     void flushRun() {
         if (run.isEmpty())
             return;
         painter.drawText(QPointF(toPixels(runX), y + metrics().ascent()), run);
-        drawn.append({sheet, runX, toTwips(y), run, font.family(), font.pointSizeF()});
+        drawn.append(runAsDrawn());
         run.clear();
     }
 
@@ -190,9 +207,8 @@ bool QtPrinter::begin() {
             return false;
         }
         printer->setOutputFileName(temp.fileName());
-    } else if (setup.outputFormat() == QPrinter::PdfFormat && !setup.outputFileName().isEmpty() &&
-               d->requestedPdfDirectory.isEmpty()) {
-        printer->setOutputFileName(d->uniqueName(setup.outputFileName()));
+    } else if (const QString chosen = d->chosenFile(); !chosen.isEmpty()) {
+        printer->setOutputFileName(d->uniqueName(chosen));
     } else {
         printer->setOutputFileName(d->nextPdfName());
     }
@@ -207,9 +223,6 @@ bool QtPrinter::begin() {
     }
     d->painter.setFont(d->font);
     d->y = 0;
-    d->drawn.clear();
-    d->sheet = 0;
-    d->linesOnSheet = 0;
     return true;
 }
 
@@ -226,8 +239,7 @@ OpenSheets QtPrinter::openSheets() {
         open.linesOnLastSheet = d->linesOnSheet;
         open.lines = d->drawn;
         if (!d->run.isEmpty()) // the line being printed, not yet ended
-            open.lines.append({d->sheet, d->runX, d->toTwips(d->y), d->run, d->font.family(),
-                               d->font.pointSizeF()});
+            open.lines.append(d->runAsDrawn());
     }
     // A line fits where its top plus its height stays within the printable height.
     const QFontMetricsF fm = d->metrics();
@@ -269,9 +281,7 @@ bool QtPrinter::endDoc() {
         return true;
     d->flushRun();
     d->painter.end();
-    d->drawn.clear();
-    d->sheet = 0;
-    d->linesOnSheet = 0;
+    d->forgetRecord();
     const QString pdf = d->printer->outputFileName();
     d->printer.reset();
     const bool complete = isCompletePdf(pdf);

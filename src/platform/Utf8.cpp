@@ -1,5 +1,7 @@
 #include "Utf8.h"
 
+#include "Cpu.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -149,10 +151,6 @@ KARVEL_AVX2 bool validateAvx2(const unsigned char* p, std::size_t size, std::uin
 #undef KARVEL_TABLE
 #undef KARVEL_PREVIOUS
 
-bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
-    return has;
-}
 #undef KARVEL_AVX2
 #endif
 
@@ -163,7 +161,7 @@ constexpr std::size_t kChunk = 64 * 1024;
 bool wellFormed(const unsigned char* data, std::size_t size) {
 #if defined(__x86_64__)
     std::uint64_t sequences = 0;
-    if (hasAvx2())
+    if (cpuHasAvx2())
         return validateAvx2(data, size, &sequences);
 #endif
     Counts counts;
@@ -192,7 +190,7 @@ void Census::run(const char* data, std::size_t size, bool final) {
                 end = b, boundary = true;
 #if defined(__x86_64__)
         std::uint64_t sequences = 0;
-        if (boundary && hasAvx2() && validateAvx2(p + pos_, end - pos_, &sequences)) {
+        if (boundary && cpuHasAvx2() && validateAvx2(p + pos_, end - pos_, &sequences)) {
             counts_.valid += sequences;
             pos_ = end;
         } else
