@@ -15,3 +15,11 @@ void ClockPanel::tick() {
     // Wake up just after the next minute begins.
     timer_.start(60000 - (now.second() * 1000 + now.msec()) + 50);
 }
+
+QString ClockPanel::widestTime(const QFontMetrics& metrics) {
+    QChar widest = QLatin1Char('0');
+    for (char d = '1'; d <= '9'; ++d)
+        if (metrics.horizontalAdvance(QLatin1Char(d)) > metrics.horizontalAdvance(widest))
+            widest = QLatin1Char(d);
+    return QString(2, widest) + QLatin1Char(':') + QString(2, widest);
+}

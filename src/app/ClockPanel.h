@@ -6,6 +6,8 @@
 class ClockPanel : public QLabel {
   public:
     explicit ClockPanel(QWidget* parent = nullptr);
+    // The widest text the panel shows in these metrics.
+    static QString widestTime(const QFontMetrics& metrics);
 
   private:
     void tick();

@@ -2,8 +2,10 @@
 #include "ClockPanel.h"
 #include "document/LineListView.h"
 #include "frmMain.h"
+#include "platform/FitToText.h"
 #include "platform/Twips.h"
 #include "resources/Pictures.h"
+#include "settings/NumberRules.h"
 
 #include <QLabel>
 #include <QMenuBar>
@@ -135,8 +137,13 @@ void frmMain::buildStatusBar() {
     };
     fontNamePanel_ = panel("FontName", 1440, Qt::AlignLeft, 1);
     fontSizePanel_ = panel("FontSize", 1000, Qt::AlignRight, 0);
+    // Panels drawn for a small font widen for the desktop's to hold their widest texts.
+    fontSizePanel_->setFixedWidth(labelWidthFor(fontSizePanel_,
+                                                QString::fromLatin1(numbers::fontSizeText(99.75)),
+                                                fontSizePanel_->width()));
     auto* clock = new ClockPanel(bar);
     clock->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    clock->setFixedWidth(twips::toPixels(550));
+    clock->setFixedWidth(
+        labelWidthFor(clock, ClockPanel::widestTime(clock->fontMetrics()), twips::toPixels(550)));
     bar->addWidget(clock, 0);
 }

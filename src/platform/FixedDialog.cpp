@@ -1,5 +1,7 @@
 #include "FixedDialog.h"
 
+#include "FitToText.h"
+#include "OnScreen.h"
 #include "Twips.h"
 
 #include <QKeyEvent>
@@ -23,6 +25,12 @@ void FixedDialog::placeBesideMainWindow(int offsetTwips) {
     if (mainWindow_)
         move(mainWindow_->pos() +
              QPoint(twips::toPixels(offsetTwips), twips::toPixels(offsetTwips)));
+}
+
+void FixedDialog::showEvent(QShowEvent* event) {
+    setFixedSize(fitChildrenToText(this));
+    keepOnScreen(this, mainWindow_);
+    QDialog::showEvent(event);
 }
 
 void FixedDialog::place(QWidget* w, QRect r) {

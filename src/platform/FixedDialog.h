@@ -1,6 +1,7 @@
 #pragma once
-// A modal dialog of fixed size laid out in twips, with no default and no cancel button: Esc
-// does nothing, and Enter presses a button only while that button has the focus.
+// A modal dialog of fixed size laid out in twips (grown where the desktop font needs it), with no
+// default and no cancel button: Esc does nothing, and Enter presses a button only while that button
+// has the focus.
 #include <QDialog>
 #include <QRect>
 
@@ -34,6 +35,9 @@ class FixedDialog : public QDialog {
     void enterMovesFocus(QWidget* box, QWidget* target);
 
   protected:
+    // Before every showing: controls grown to the desktop font's texts, and the dialog kept
+    // on its main window's screen.
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QWidget* mainWindow_;

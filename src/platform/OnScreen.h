@@ -1,0 +1,28 @@
+#pragma once
+// Windows kept where the user can see them: on the available area of a screen (inside panels
+// and docks), whole, with their frame.
+#include <QList>
+#include <QMargins>
+#include <QRect>
+
+class QWidget;
+
+// frame moved the least way that puts it inside area; a frame larger than area is also made
+// smaller, to area's size.
+QRect keptInside(QRect frame, QRect area);
+
+// A saved window frame as it is shown at start-up: unchanged when it lies whole on one screen's
+// available area, otherwise kept inside the area of the screen it overlaps most (the first one,
+// the primary screen, when it overlaps none).
+QRect shownOnScreens(QRect frame, const QList<QRect>& areas);
+
+// The frame around window's client area: the window manager's once the window is shown,
+// estimated from the owner's frame (or the style's title bar) before.
+QMargins frameMargins(const QWidget* window, const QWidget* owner);
+
+// Moves a top-level window (not yet shown or shown) inside the available area of the screen its
+// owner is on, or its own screen without an owner.
+void keepOnScreen(QWidget* window, const QWidget* owner);
+
+// The available areas of all screens, the primary screen's first.
+QList<QRect> availableAreas();
