@@ -13,6 +13,7 @@
 #include "platform/BusyCursor.h"
 #include "platform/Desktop.h"
 #include "platform/FileIO.h"
+#include "platform/OnScreen.h"
 #include "platform/Printer.h"
 #include "platform/ProgramFiles.h"
 #include "platform/RuntimeError.h"
@@ -29,7 +30,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QScreen>
 #include <QThread>
 #include <QToolBar>
 #include <QUrl>
@@ -95,19 +95,12 @@ void frmMain::Form_Load(const QString& commandLine) {
     // Settings that could not be read are not overwritten with defaults at exit.
     keepIniFile_ = unreadable;
 
-    // Only a window beyond the right or bottom edge of the screen is brought back.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        const double screenHeight = twips::fromPixels(area.height());
-        const double screenWidth = twips::fromPixels(area.width());
-        if (twips::fromPixels(y()) > screenHeight) {
-            move(x(), twips::toPixels(100));
-            resize(width(), twips::toPixels(screenHeight - 300));
-        }
-        if (twips::fromPixels(x()) > screenWidth) {
-            move(twips::toPixels(100), y());
-            resize(twips::toPixels(screenWidth - 300), height());
-        }
+    // A saved place on a screen that is gone, or partly off one, is brought whole onto one.
+    const QMargins frame = frameMargins(this, nullptr);
+    const QRect saved(pos(), size().grownBy(frame));
+    if (const QRect shown = shownOnScreens(saved, availableAreas()); shown != saved) {
+        move(shown.topLeft());
+        resize(shown.size().shrunkBy(frame));
     }
 
     if (!commandLine.isEmpty())

@@ -1,5 +1,7 @@
 #include "Desktop.h"
 
+#include "OnScreen.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -34,8 +36,24 @@ QStringList qtNameFilters(const QString& filter) {
     return out;
 }
 
+namespace {
+
+// A message box sizes itself only as it is shown, after its place was chosen for a smaller size.
+class MessageBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        keepOnScreen(this, parentWidget());
+    }
+};
+
+} // namespace
+
 void QtDesktop::exclamation(QWidget* parent, const QString& title, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    MessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     // Minimizing a modal message box would hide the whole program behind it.
     box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowCloseButtonHint);

@@ -49,7 +49,17 @@ QMargins frameMargins(const QWidget* window, const QWidget* owner) {
 }
 
 void keepOnScreen(QWidget* window, const QWidget* owner) {
-    const QScreen* screen = owner ? owner->screen() : window->screen();
+    // The screen the owner shows the most of.
+    const QScreen* screen = (owner ? owner : window)->screen();
+    qint64 most = 0;
+    const QRect there = owner ? owner->window()->frameGeometry() : window->frameGeometry();
+    for (QScreen* s : QGuiApplication::screens()) {
+        const QRect shared = s->geometry() & there;
+        if (qint64(shared.width()) * shared.height() > most) {
+            most = qint64(shared.width()) * shared.height();
+            screen = s;
+        }
+    }
     if (!screen)
         return;
     const QMargins m = frameMargins(window, owner);

@@ -194,23 +194,6 @@ TEST_F(MainFixture, ABadFontSizeStopsReadingWithAMessage) {
     EXPECT_EQ(w->IniSettings.FileSel_mode, 0);
 }
 
-TEST_F(MainFixture, AWindowBeyondTheScreenIsBroughtBack) {
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const int screenTwipsH = screen.height() * 15, screenTwipsW = screen.width() * 15;
-    dir.write(QStringLiteral("KARVEL.INI"),
-              QByteArray("Top=") + QByteArray::number(screenTwipsH + 15) +
-                  "\r\nLeft=" + QByteArray::number(screenTwipsW + 15) + "\r\n");
-    auto w = start();
-    EXPECT_EQ(w->pos(), QPoint(7, 7)); // 100 twips
-    EXPECT_EQ(w->height(), (screenTwipsH - 300) / 15);
-    EXPECT_EQ(w->width(), (screenTwipsW - 300) / 15);
-
-    // Partly off the screen, but its top-left corner is on it: left alone.
-    dir.write(QStringLiteral("KARVEL.INI"), "Top=1500\r\nLeft=1500\r\nWidth=99999\r\n");
-    auto partly = start();
-    EXPECT_EQ(partly->pos(), QPoint(100, 100));
-}
-
 TEST_F(MainFixture, CommandLineFileIsLoadedAndNamedInTheCaption) {
     const QString p = dir.write(QStringLiteral("日本語 file.txt"), sjis("一行目\r\n二行目\r\n"));
     auto w = start(p);

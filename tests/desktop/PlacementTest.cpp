@@ -1,0 +1,109 @@
+// Windows stay on screen: the saved place corrected at start-up and dialogs opened near a
+// screen's edge. Also run on two screens whose primary one is not at 0,0.
+#include "app/frmMain.h"
+#include "dialogs/frmVersion.h"
+#include "platform/Desktop.h"
+#include "platform/OnScreen.h"
+#include "search/frmSearch.h"
+#include "support/FakeDesktop.h"
+#include "support/FakePrinter.h"
+#include "support/Modal.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(OnScreen, SavedFramesAreBroughtWholeOntoAScreen) {
+    // A primary screen right of a taller one that starts lower, as arranged side by side.
+    const QRect primary(1280, 0, 1280, 770), left(0, 200, 1280, 1000);
+    const QList<QRect> areas = {primary, left};
+    struct Case {
+        const char* what;
+        QRect frame;
+        QRect shown;
+    };
+    const Case cases[] = {
+        {"whole on the primary screen", {1400, 100, 600, 400}, {1400, 100, 600, 400}},
+        {"whole on the other screen", {100, 700, 600, 400}, {100, 700, 600, 400}},
+        {"across both, mostly the primary", {1180, 100, 600, 400}, {1280, 100, 600, 400}},
+        {"from a monitor that is gone", {-3000, -2000, 600, 400}, {1280, 0, 600, 400}},
+        {"huge values", {900000, 900000, 600, 400}, {1960, 370, 600, 400}},
+        {"title bar above the top", {1400, -20, 600, 400}, {1400, 0, 600, 400}},
+        {"status bar below the bottom", {1400, 500, 600, 400}, {1400, 370, 600, 400}},
+        {"below the other screen", {100, 1100, 600, 400}, {100, 800, 600, 400}},
+        {"larger than the screen", {1300, 10, 3000, 2000}, {1280, 0, 1280, 770}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shownOnScreens(c.frame, areas), c.shown) << c.what;
+}
+
+bool wholeOnOneScreen(const QRect& frame) {
+    const QList<QRect> areas = availableAreas();
+    return std::any_of(areas.begin(), areas.end(),
+                       [&](const QRect& a) { return a.contains(frame); });
+}
+
+class Placement : public ::testing::Test {
+  protected:
+    std::unique_ptr<frmMain> start(const QByteArray& ini) {
+        dir.write(QStringLiteral("KARVEL.INI"), ini);
+        auto w = std::make_unique<frmMain>(dir.path(), desktop, printer);
+        w->Form_Load(QString());
+        return w;
+    }
+    static QRect frameOf(const QWidget& w) {
+        return QRect(w.pos(), w.size().grownBy(frameMargins(&w, nullptr)));
+    }
+    TempDir dir;
+    FakeDesktop desktop;
+    FakePrinter printer;
+};
+
+TEST_F(Placement, TheSavedPlaceIsCorrectedAtStartUp) {
+    const QRect primary = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const char* ini : {"Top=-30000\r\nLeft=-45000\r\n", "Top=2000000\r\nLeft=2000000\r\n",
+                            "Top=0\r\nLeft=0\r\nWidth=90000\r\nHeight=90000\r\n"}) {
+        auto w = start(ini);
+        EXPECT_TRUE(wholeOnOneScreen(frameOf(*w))) << ini;
+    }
+    // A window whole on the screen stays where it was.
+    const QPoint inside = primary.topLeft() + QPoint(60, 60);
+    auto w = start("Top=" + QByteArray::number(inside.y() * 15) +
+                   "\r\nLeft=" + QByteArray::number(inside.x() * 15) + "\r\n");
+    EXPECT_EQ(w->pos(), inside);
+}
+
+TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        QWidget main;
+        main.resize(100, 80); // mostly on the screen, at each corner
+        main.show();
+        for (const QPoint corner :
+             {area.topRight() - QPoint(60, -20), area.bottomLeft() + QPoint(20, -60),
+              area.bottomRight() - QPoint(60, 60)}) {
+            main.move(corner);
+            QString searchStr;
+            frmSearch search(&main, searchStr);
+            search.show();
+            EXPECT_TRUE(area.contains(search.frameGeometry()))
+                << qPrintable(screen->name()) << " " << corner.x() << "," << corner.y();
+            frmVersion about(&main);
+            about.show();
+            EXPECT_TRUE(area.contains(about.frameGeometry()));
+            // Message boxes, too.
+            QRect box;
+            whenModalShown([&box](QWidget* modal) {
+                box = modal->frameGeometry();
+                modal->close();
+            });
+            QtDesktop().exclamation(&main, QStringLiteral("Karvel"), QStringLiteral("メッセージ"));
+            EXPECT_TRUE(area.contains(box)) << qPrintable(screen->name());
+        }
+    }
+}
+
+} // namespace
