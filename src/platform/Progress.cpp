@@ -47,6 +47,9 @@ bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
         dialog_->setMinimumDuration(0);
         dialog_->setAutoReset(false);
         dialog_->setAutoClose(false);
+        // Esc stops the work as Cancel and the close box do (by itself it only hides the window).
+        QObject::connect(dialog_.get(), &QDialog::rejected, dialog_.get(),
+                         &QProgressDialog::cancel);
         dialog_->show();
     }
     if (dialog_) {

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,6 +83,7 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
         QWidget main;
         main.resize(100, 80); // mostly on the screen, at each corner
         main.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
         for (const QPoint corner :
              {area.topRight() - QPoint(60, -20), area.bottomLeft() + QPoint(20, -60),
               area.bottomRight() - QPoint(60, 60)}) {
@@ -89,14 +91,17 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
             QString searchStr;
             frmSearch search(&main, searchStr);
             search.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&search)); // framed by the window manager
             EXPECT_TRUE(area.contains(search.frameGeometry()))
                 << qPrintable(screen->name()) << " " << corner.x() << "," << corner.y();
             frmVersion about(&main);
             about.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
             EXPECT_TRUE(area.contains(about.frameGeometry()));
             // Message boxes, too.
             QRect box;
             whenModalShown([&box](QWidget* modal) {
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(modal));
                 box = modal->frameGeometry();
                 modal->close();
             });
