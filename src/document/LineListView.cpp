@@ -142,6 +142,9 @@ void LineListView::paintEvent(QPaintEvent* e) {
         if (row == current_ && hasFocus()) {
             QStyleOptionFocusRect opt;
             opt.initFrom(this);
+            // Drawn whenever the list has the focus, as native lists do; the style by itself
+            // draws it only once the keyboard moved the focus.
+            opt.state |= QStyle::State_KeyboardFocusChange;
             opt.rect = r;
             opt.backgroundColor = pal.color(selected ? QPalette::Highlight : QPalette::Base);
             style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &painter, this);

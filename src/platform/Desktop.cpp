@@ -1,12 +1,12 @@
 #include "Desktop.h"
 
+#include "FontChooser.h"
 #include "OnScreen.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -97,9 +97,8 @@ QString QtDesktop::saveFileName(QWidget* parent, const QString& title, const QSt
 }
 
 QFont QtDesktop::chooseFont(QWidget* parent, const QFont& font) {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
-    return ok ? chosen : font;
+    FontChooser dialog(parent, font);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenFont() : font;
 }
 
 void QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {

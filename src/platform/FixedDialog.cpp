@@ -72,6 +72,8 @@ bool FixedDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == enterBox_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // A focus moved from the keyboard shows its ring.
+            setAttribute(Qt::WA_KeyboardFocusChange);
             enterTarget_->setFocus(Qt::OtherFocusReason);
             return true;
         }

@@ -77,6 +77,19 @@ TEST_F(ListFixture, KeyboardMovesAndSelects) {
     EXPECT_EQ(selected().size(), 1u);
 }
 
+TEST_F(ListFixture, TheCurrentRowIsOutlinedWhileTheListHasTheFocus) {
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    click(3); // focus from the mouse, no Tab pressed yet
+    ASSERT_TRUE(view.hasFocus());
+    const QRect row = view.rowRect(4);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ControlModifier); // current row 4, not selected
+    const QImage focused = view.viewport()->grab(row).toImage();
+    view.clearFocus();
+    const QImage unfocused = view.viewport()->grab(row).toImage();
+    EXPECT_NE(focused, unfocused);
+}
+
 TEST_F(ListFixture, HorizontalRangeIsFixed) {
     EXPECT_EQ(view.horizontalScrollBar()->maximum(),
               LineListView::kHorizontalExtent - view.viewport()->width());

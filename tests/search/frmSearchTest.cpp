@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,9 @@ TEST(frmSearch, TheStringFollowsEveryEditAndOnlyOkConfirms) {
     EXPECT_FALSE(d.SearchOk);
     auto* ok = d.findChild<QPushButton*>(QStringLiteral("cmdOk"));
     EXPECT_EQ(d.focusWidget(), ok);
+    QStyleOptionButton look;
+    look.initFrom(ok);
+    EXPECT_TRUE(look.state & QStyle::State_KeyboardFocusChange); // drawn with its focus ring
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_TRUE(d.isVisible());
     QTest::keyClick(ok, Qt::Key_Return);

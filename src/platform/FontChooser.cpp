@@ -1,0 +1,100 @@
+#include "FontChooser.h"
+
+#include <QDialogButtonBox>
+#include <QDoubleValidator>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The largest size the list takes.
+constexpr double kLargestPoints = 999;
+
+QString pointsText(double points) {
+    return QString::number(points, 'g', 6);
+}
+
+} // namespace
+
+FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), font_(font) {
+    setWindowTitle(QStringLiteral("フォント"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    auto* grid = new QGridLayout;
+    auto* familyLabel = new QLabel(QStringLiteral("フォント名(&F):"));
+    auto* sizeLabel = new QLabel(QStringLiteral("サイズ(&S):"));
+    families = new QListWidget;
+    families->addItems(QFontDatabase::families());
+    size = new QLineEdit;
+    auto* validator = new QDoubleValidator(1, kLargestPoints, 2, size);
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    size->setValidator(validator);
+    sizes = new QListWidget;
+    for (int points : QFontDatabase::standardSizes())
+        sizes->addItem(QString::number(points));
+    familyLabel->setBuddy(families);
+    sizeLabel->setBuddy(size);
+    grid->addWidget(familyLabel, 0, 0);
+    grid->addWidget(sizeLabel, 0, 1);
+    grid->addWidget(families, 1, 0, 2, 1);
+    grid->addWidget(size, 1, 1);
+    grid->addWidget(sizes, 2, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 1);
+
+    auto* sampleBox = new QGroupBox(QStringLiteral("サンプル"));
+    sample = new QLabel(QStringLiteral("あぁアァ亜宇 AaBbYyZz 123"));
+    sample->setAlignment(Qt::AlignCenter);
+    sample->setMinimumHeight(sample->sizeHint().height() * 3);
+    auto* sampleLayout = new QVBoxLayout(sampleBox);
+    sampleLayout->addWidget(sample);
+
+    auto* buttons = new QDialogButtonBox;
+    ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(sampleBox);
+    layout->addWidget(buttons);
+
+    const QList<QListWidgetItem*> same = families->findItems(font.family(), Qt::MatchFixedString);
+    if (!same.isEmpty())
+        families->setCurrentItem(same.front());
+    size->setText(pointsText(font.pointSizeF()));
+    connect(families, &QListWidget::currentTextChanged, this, &FontChooser::update);
+    connect(sizes, &QListWidget::currentTextChanged, size, &QLineEdit::setText);
+    connect(size, &QLineEdit::textChanged, this, &FontChooser::update);
+    update();
+    families->scrollToItem(families->currentItem(), QAbstractItemView::PositionAtCenter);
+    resize(sizeHint().width() * 3 / 2, sizeHint().height());
+}
+
+QFont FontChooser::chosenFont() const {
+    QFont chosen = font_;
+    if (families->currentItem())
+        chosen.setFamily(families->currentItem()->text());
+    chosen.setPointSizeF(size->text().toDouble());
+    return chosen;
+}
+
+void FontChooser::update() {
+    // A size being typed (empty, "0", "10.") is not yet one the program takes.
+    const bool sized = size->hasAcceptableInput() && size->text().toDouble() > 0;
+    ok->setEnabled(sized && families->currentItem());
+    if (sized)
+        sample->setFont(chosenFont());
+    const QList<QListWidgetItem*> same = sizes->findItems(size->text(), Qt::MatchExactly);
+    if (!same.isEmpty() && sizes->currentItem() != same.front()) {
+        const QSignalBlocker quiet(sizes);
+        sizes->setCurrentItem(same.front());
+    }
+}
