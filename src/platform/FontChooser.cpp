@@ -75,7 +75,6 @@ FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), 
     connect(size, &QLineEdit::textChanged, this, &FontChooser::update);
     update();
     families->scrollToItem(families->currentItem(), QAbstractItemView::PositionAtCenter);
-    resize(sizeHint().width() * 3 / 2, sizeHint().height());
 }
 
 QFont FontChooser::chosenFont() const {
