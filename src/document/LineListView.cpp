@@ -23,6 +23,8 @@ constexpr int kTextIndent = 2;
 
 LineListView::LineListView(LineStore& store, QWidget* parent)
     : QAbstractScrollArea(parent), store_(store) {
+    // Before anything asks for the list's accessible interface (and keeps the one it gets).
+    installLineListAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -30,7 +32,6 @@ LineListView::LineListView(LineStore& store, QWidget* parent)
     viewport()->setAutoFillBackground(true);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAccessibleName(QStringLiteral("行の一覧"));
-    installLineListAccessibility();
     updateScrollBars();
     connect(this, &LineListView::currentRowChanged, this,
             [this](std::ptrdiff_t row) { notifyCurrentRow(this, row); });

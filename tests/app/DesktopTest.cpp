@@ -7,11 +7,13 @@
 #include "support/TempDir.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -85,6 +87,14 @@ TEST_F(DesktopFixture, TheListReportsRowsAndSelectionToAccessibilityTools) {
     EXPECT_TRUE(list->child(1)->state().selected);
     EXPECT_FALSE(list->child(0)->state().selected);
     EXPECT_EQ(list->indexOfChild(list->focusChild()), 1);
+
+    // Rows a search selects read as selected, as clicked ones do.
+    whenModalShown([](QWidget* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("txtSearch"))->setText(QStringLiteral("t"));
+        d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    });
+    w->findChild<QAction*>(QStringLiteral("mnuSearch"))->trigger();
+    EXPECT_TRUE(list->child(2)->state().selected);
 }
 
 TEST_F(DesktopFixture, ToolbarButtonsAreNamedByTheirTooltips) {
