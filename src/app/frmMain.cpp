@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QThread>
 #include <QToolBar>
 #include <QUrl>
@@ -379,8 +380,13 @@ void frmMain::mnuFilePaper_Click() {
 }
 
 void frmMain::mnuFilePreview_Click() {
-    if (!preview_)
+    if (!preview_) {
         preview_ = new PrintPreview(printer_, this);
+        // Beside the main window, on its screen; later the user's place is kept.
+        preview_->move(frameGeometry().topRight() + QPoint(1, 0));
+        preview_->resize(preview_->size().boundedTo(screen()->availableGeometry().size() * 9 / 10));
+        keepOnScreen(preview_, this);
+    }
     preview_->refresh();
     preview_->show();
     preview_->raise();

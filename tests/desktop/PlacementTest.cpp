@@ -10,6 +10,7 @@
 #include "support/Modal.h"
 #include "support/TempDir.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTest>
@@ -109,6 +110,19 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
             EXPECT_TRUE(area.contains(box)) << qPrintable(screen->name());
         }
     }
+}
+
+TEST_F(Placement, ThePreviewOpensBesideTheMainWindowOnItsScreen) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    auto w = start("");
+    w->move(area.topRight() - QPoint(w->width() / 2, -10));
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->findChild<QAction*>(QStringLiteral("mnuFilePreview"))->trigger();
+    auto* preview = w->findChild<QWidget*>(QStringLiteral("PrintPreview"));
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    EXPECT_TRUE(area.contains(preview->frameGeometry()));
 }
 
 } // namespace
