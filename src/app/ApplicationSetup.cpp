@@ -4,6 +4,7 @@
 #include "frmMain.h"
 #include "platform/Desktop.h"
 #include "platform/JapaneseFont.h"
+#include "platform/ModalWindows.h"
 #include "platform/Printer.h"
 #include "resources/Pictures.h"
 
@@ -39,4 +40,5 @@ void setUpApplication() {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtJapanese);
     QApplication::setFont(withJapaneseFamily(QApplication::font()));
+    qApp->installEventFilter(new ModalWindowsStayUp(qApp));
 }
