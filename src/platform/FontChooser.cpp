@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -66,9 +67,14 @@ FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), 
     layout->addWidget(sampleBox);
     layout->addWidget(buttons);
 
-    const QList<QListWidgetItem*> same = families->findItems(font.family(), Qt::MatchFixedString);
-    if (!same.isEmpty())
-        families->setCurrentItem(same.front());
+    // A face that is not installed starts at the one shown in its place.
+    for (const QString& family : {font.family(), QFontInfo(font).family()}) {
+        const QList<QListWidgetItem*> same = families->findItems(family, Qt::MatchFixedString);
+        if (!same.isEmpty()) {
+            families->setCurrentItem(same.front());
+            break;
+        }
+    }
     size->setText(pointsText(font.pointSizeF()));
     connect(families, &QListWidget::currentTextChanged, this, &FontChooser::update);
     connect(sizes, &QListWidget::currentTextChanged, size, &QLineEdit::setText);

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,6 +32,14 @@ TEST(FontChooser, OffersFaceAndSizeWithAJapaneseSample) {
     EXPECT_EQ(d.chosenFont().family(), other);
     EXPECT_EQ(d.sample->font().family(), other);
     EXPECT_EQ(d.chosenFont().pointSizeF(), 12);
+}
+
+TEST(FontChooser, AFaceThatIsNotInstalledStartsAtTheOneShownInItsPlace) {
+    const QFont missing(QStringLiteral("No Such Face 12345"), 10);
+    FontChooser d(nullptr, missing);
+    ASSERT_NE(d.families->currentItem(), nullptr);
+    EXPECT_EQ(d.families->currentItem()->text(), QFontInfo(missing).family());
+    EXPECT_TRUE(d.ok->isEnabled());
 }
 
 TEST(FontChooser, TakesOnlySizesTheProgramTakes) {
