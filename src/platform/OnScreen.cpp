@@ -14,22 +14,31 @@ QRect keptInside(QRect frame, QRect area) {
     return frame;
 }
 
+namespace {
+
+// The index of the area that shares the most of frame; -1 when none shares any.
+int mostShared(const QRect& frame, const QList<QRect>& areas) {
+    int best = -1;
+    qint64 most = 0;
+    for (int i = 0; i < areas.size(); ++i) {
+        const QRect shared = areas[i] & frame;
+        if (qint64(shared.width()) * shared.height() > most) {
+            most = qint64(shared.width()) * shared.height();
+            best = i;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 QRect shownOnScreens(QRect frame, const QList<QRect>& areas) {
     if (areas.isEmpty())
         return frame;
-    const QRect* best = &areas.front();
-    qint64 bestShared = 0;
-    for (const QRect& area : areas) {
+    for (const QRect& area : areas)
         if (area.contains(frame))
             return frame;
-        const QRect shared = area & frame;
-        const qint64 size = qint64(shared.width()) * shared.height();
-        if (!shared.isEmpty() && size > bestShared) {
-            best = &area;
-            bestShared = size;
-        }
-    }
-    return keptInside(frame, *best);
+    return keptInside(frame, areas[std::max(0, mostShared(frame, areas))]);
 }
 
 QMargins frameMargins(const QWidget* window, const QWidget* owner) {
@@ -50,16 +59,12 @@ QMargins frameMargins(const QWidget* window, const QWidget* owner) {
 
 void keepOnScreen(QWidget* window, const QWidget* owner) {
     // The screen the owner shows the most of.
-    const QScreen* screen = (owner ? owner : window)->screen();
-    qint64 most = 0;
-    const QRect there = owner ? owner->window()->frameGeometry() : window->frameGeometry();
-    for (QScreen* s : QGuiApplication::screens()) {
-        const QRect shared = s->geometry() & there;
-        if (qint64(shared.width()) * shared.height() > most) {
-            most = qint64(shared.width()) * shared.height();
-            screen = s;
-        }
-    }
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QList<QRect> areas;
+    for (const QScreen* s : screens)
+        areas.append(s->geometry());
+    const int most = mostShared((owner ? owner->window() : window)->frameGeometry(), areas);
+    const QScreen* screen = most >= 0 ? screens[most] : (owner ? owner : window)->screen();
     if (!screen)
         return;
     const QMargins m = frameMargins(window, owner);
