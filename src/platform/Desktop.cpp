@@ -1,6 +1,7 @@
 #include "Desktop.h"
 
 #include "FontChooser.h"
+#include "ModalWindows.h"
 #include "OnScreen.h"
 
 #include <QApplication>
@@ -55,8 +56,7 @@ class MessageBox : public QMessageBox {
 void QtDesktop::exclamation(QWidget* parent, const QString& title, const QString& text) {
     MessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
     // Minimizing a modal message box would hide the whole program behind it.
-    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowCloseButtonHint);
+    box.setWindowFlags(Qt::Dialog | kDialogTitleBar);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #include "FixedDialog.h"
 
 #include "FitToText.h"
+#include "ModalWindows.h"
 #include "OnScreen.h"
 #include "Twips.h"
 
@@ -13,9 +14,8 @@ FixedDialog::FixedDialog(QWidget* mainWindow, const QString& caption, int client
                          int clientHeight, bool toolWindow)
     : QDialog(mainWindow), mainWindow_(mainWindow) {
     setWindowTitle(caption);
-    setWindowFlags((toolWindow ? Qt::Tool : Qt::Dialog) | Qt::CustomizeWindowHint |
-                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags((toolWindow ? Qt::Tool : Qt::Dialog) | kDialogTitleBar |
+                   Qt::WindowSystemMenuHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips::toPixels(clientWidth), twips::toPixels(clientHeight));
     setModal(true);
     setAttribute(Qt::WA_DeleteOnClose, false);

@@ -1,5 +1,7 @@
 #include "FontChooser.h"
 
+#include "ModalWindows.h"
+
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
 #include <QFontDatabase>
@@ -25,8 +27,7 @@ QString pointsText(double points) {
 
 FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), font_(font) {
     setWindowTitle(QStringLiteral("フォント"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | kDialogTitleBar);
     auto* grid = new QGridLayout;
     auto* familyLabel = new QLabel(QStringLiteral("フォント名(&F):"));
     auto* sizeLabel = new QLabel(QStringLiteral("サイズ(&S):"));

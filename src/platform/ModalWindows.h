@@ -5,6 +5,10 @@
 // included.
 #include <QObject>
 
+// A dialog's title bar: a caption and a close box, no minimize or maximize button.
+inline constexpr Qt::WindowFlags kDialogTitleBar =
+    Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
 class ModalWindowsStayUp : public QObject {
   public:
     explicit ModalWindowsStayUp(QObject* parent = nullptr) : QObject(parent) {}

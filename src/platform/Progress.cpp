@@ -1,5 +1,7 @@
 #include "Progress.h"
 
+#include "ModalWindows.h"
+
 #include <QCoreApplication>
 #include <QProgressDialog>
 #include <algorithm>
@@ -41,8 +43,7 @@ bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
                                                     parent_);
         dialog_->setWindowTitle(QStringLiteral("Karvel"));
         // A modal window that can be minimized would hide the program behind it.
-        dialog_->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowCloseButtonHint);
+        dialog_->setWindowFlags(Qt::Dialog | kDialogTitleBar);
         dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setMinimumDuration(0);
         dialog_->setAutoReset(false);
