@@ -195,10 +195,6 @@ std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& c
     return found;
 }
 
-} // namespace
-
-namespace {
-
 std::size_t search(QStringView typed, LineStore& rows, Checkpoints& checkpoints) {
     const std::size_t count = rows.rowCount();
     const auto& starts = rows.starts();
