@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Cp932.h"
+#include "text/Cp932.h"
 
 int main(int argc, char** argv) {
     if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "utf8")) {

@@ -1,15 +1,15 @@
 // Measures the program's operations beside the reference commands a user would otherwise
 // reach for, on the same files in the same run, and prints one table.
 #include "app/ApplicationSetup.h"
-#include "document/LineListView.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "listview/LineListView.h"
 #include "output/OutputRules.h"
 #include "output/PrintRows.h"
-#include "platform/Printer.h"
-#include "platform/Progress.h"
-#include "platform/TextFormat.h"
+#include "printing/QtPrinter.h"
 #include "search/StrSearch.h"
+#include "text/TextFormat.h"
+#include "ui/ProgressWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Writes the code page 932 decoding tables as C++ source, taken from the system's converter
 // when the program is built, so the program itself never loads a converter.
 //   cp932_tables OUTPUT
-#include "platform/Cp932.h"
+#include "text/Cp932.h"
 
 #include <cstdio>
 #include <iconv.h>

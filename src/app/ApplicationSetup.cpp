@@ -2,11 +2,11 @@
 
 #include "SessionEnd.h"
 #include "frmMain.h"
-#include "platform/Desktop.h"
-#include "platform/JapaneseFont.h"
-#include "platform/ModalWindows.h"
-#include "platform/Printer.h"
+#include "printing/QtPrinter.h"
 #include "resources/Pictures.h"
+#include "ui/JapaneseFont.h"
+#include "ui/ModalWindows.h"
+#include "ui/QtDesktop.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

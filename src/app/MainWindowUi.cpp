@@ -1,11 +1,11 @@
 // The static make-up of the main window: menu bar, toolbar, line list and status bar.
 #include "ClockPanel.h"
-#include "document/LineListView.h"
 #include "frmMain.h"
-#include "platform/FitToText.h"
-#include "platform/Twips.h"
+#include "listview/LineListView.h"
 #include "resources/Pictures.h"
 #include "settings/NumberRules.h"
+#include "ui/FitToText.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 #include <QMenuBar>

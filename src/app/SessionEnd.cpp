@@ -1,7 +1,7 @@
 #include "SessionEnd.h"
 
 #include "frmMain.h"
-#include "platform/Progress.h"
+#include "ui/ProgressWindow.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

@@ -1,7 +1,7 @@
 #pragma once
 // Told to stop from outside (SIGTERM, SIGHUP, SIGINT, or the desktop session ending), the
 // program keeps what closing the window keeps, then ends.
-#include "platform/TerminationSignals.h"
+#include "app/TerminationSignals.h"
 
 #include <QObject>
 

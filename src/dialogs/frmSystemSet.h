@@ -1,6 +1,6 @@
 #pragma once
 // The system settings dialog: each click stores its mode at once; OK only closes.
-#include "platform/FixedDialog.h"
+#include "ui/FixedDialog.h"
 
 class QRadioButton;
 struct IniSettingsRecord;

@@ -1,6 +1,6 @@
 #pragma once
 // The About dialog.
-#include "platform/FixedDialog.h"
+#include "ui/FixedDialog.h"
 
 class frmVersion : public FixedDialog {
     Q_OBJECT

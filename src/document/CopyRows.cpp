@@ -1,9 +1,9 @@
 #include "CopyRows.h"
 
 #include "LineStore.h"
-#include "platform/Cp932.h"
-#include "platform/LargeMemory.h"
-#include "platform/Utf8.h"
+#include "system/LargeMemory.h"
+#include "text/Cp932.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,6 +1,6 @@
 #include "LineStore.h"
 
-#include "platform/Cpu.h"
+#include "system/Cpu.h"
 
 #include <algorithm>
 #include <bit>

@@ -2,10 +2,10 @@
 // The document: the loaded file's bytes, the start of every row, and one selected bit per row.
 // Rows are decoded only when they are shown or searched; written out, they are the exact
 // bytes they were read from.
-#include "platform/FileIO.h"
-#include "platform/LargeMemory.h"
-#include "platform/TextFormat.h"
-#include "platform/Utf8.h"
+#include "system/FileIO.h"
+#include "system/LargeMemory.h"
+#include "text/TextFormat.h"
+#include "text/Utf8.h"
 
 #include <QByteArrayView>
 #include <QString>

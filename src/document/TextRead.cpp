@@ -1,8 +1,8 @@
 #include "TextRead.h"
 
 #include "LineStore.h"
-#include "platform/Progress.h"
-#include "platform/RuntimeError.h"
+#include "system/Progress.h"
+#include "system/RuntimeError.h"
 
 #include <new>
 

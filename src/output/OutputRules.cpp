@@ -1,8 +1,8 @@
 #include "OutputRules.h"
 
 #include "document/LineStore.h"
-#include "platform/FileIO.h"
-#include "platform/Progress.h"
+#include "system/FileIO.h"
+#include "system/Progress.h"
 
 QString outputFailureText() {
     return QStringLiteral("ファイルをオープンできません");

@@ -2,7 +2,7 @@
 // The output file's opening rule (append when Append_mode is 1, otherwise replace) and writing
 // rule (each selected row's bytes, in ascending row order, followed by the document's line end:
 // CR LF, or LF for a document whose lines end in LF).
-#include "platform/TextFormat.h"
+#include "text/TextFormat.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // working) that draws the sheets printed since the last eject from the printer's record of what
 // it drew, on the paper they go to, with the number of lines on the last sheet and roughly how
 // many more fit.
-#include "platform/Printer.h"
+#include "printing/Printer.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "PrintRows.h"
 
 #include "document/LineStore.h"
-#include "platform/Printer.h"
-#include "platform/Progress.h"
+#include "printing/Printer.h"
+#include "system/Progress.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Printing rows onto the open print document, wrapped character by character at the margins.
-#include "platform/Printer.h"
+#include "printing/Printer.h"
 
 #include <QStringView>
 

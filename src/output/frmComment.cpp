@@ -1,9 +1,9 @@
 #include "frmComment.h"
 
 #include "OutputRules.h"
-#include "platform/BusyCursor.h"
-#include "platform/Desktop.h"
 #include "settings/IniSettings.h"
+#include "ui/BusyCursor.h"
+#include "ui/Desktop.h"
 
 #include <QLabel>
 #include <QLineEdit>

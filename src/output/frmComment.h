@@ -2,8 +2,8 @@
 // The comment dialog: one typed line, printed onto the current page or written to a file in
 // the encoding and with the line end of the document in the list.
 #include "PrintRows.h"
-#include "platform/FixedDialog.h"
-#include "platform/TextFormat.h"
+#include "text/TextFormat.h"
+#include "ui/FixedDialog.h"
 
 class Desktop;
 class Printer;

@@ -1,9 +1,9 @@
 #include "frmSelFileName.h"
 
 #include "OutputRules.h"
-#include "platform/BusyCursor.h"
-#include "platform/Desktop.h"
 #include "settings/IniSettings.h"
+#include "ui/BusyCursor.h"
+#include "ui/Desktop.h"
 
 #include <QLineEdit>
 #include <QPushButton>

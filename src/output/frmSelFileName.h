@@ -1,7 +1,7 @@
 #pragma once
 // The output-file-name dialog: offers the remembered output file, writes the selected rows to
 // it on OK, and remembers the name only after a successful write.
-#include "platform/FixedDialog.h"
+#include "ui/FixedDialog.h"
 
 class Desktop;
 class LineStore;

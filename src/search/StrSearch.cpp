@@ -1,8 +1,8 @@
 #include "StrSearch.h"
 
 #include "document/LineStore.h"
-#include "platform/Cp932.h"
-#include "platform/Progress.h"
+#include "system/Progress.h"
+#include "text/Cp932.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "IniSettings.h"
 
 #include "NumberRules.h"
-#include "platform/Cp932.h"
-#include "platform/FileIO.h"
-#include "platform/ProgramFiles.h"
-#include "platform/RuntimeError.h"
+#include "system/FileIO.h"
+#include "system/ProgramFiles.h"
+#include "system/RuntimeError.h"
+#include "text/Cp932.h"
 
 #include <array>
 #include <cstring>

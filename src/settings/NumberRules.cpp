@@ -1,6 +1,6 @@
 #include "NumberRules.h"
 
-#include "platform/RuntimeError.h"
+#include "system/RuntimeError.h"
 
 #include <cctype>
 #include <cfloat>

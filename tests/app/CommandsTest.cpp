@@ -1,12 +1,13 @@
 #include "app/SessionEnd.h"
 #include "app/frmMain.h"
-#include "document/LineListView.h"
+#include "listview/LineListView.h"
 #include "output/PrintPreview.h"
-#include "platform/RuntimeError.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
+#include "ui/QtDesktop.h"
 
 #include <QLabel>
 #include <QLineEdit>

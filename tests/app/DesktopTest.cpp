@@ -1,10 +1,11 @@
 // What the desktop offers beyond the menus: dropped files and accessibility tools.
 #include "app/frmMain.h"
-#include "document/LineListView.h"
+#include "listview/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
+#include "ui/QtDesktop.h"
 
 #include <QAccessible>
 #include <QAction>

@@ -1,16 +1,16 @@
 // Bad input and faults, each ending in a clear message (or the documented silence), with
 // nothing lost and nothing crashed.
 #include "app/frmMain.h"
-#include "document/LineListView.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "listview/LineListView.h"
 #include "output/OutputRules.h"
-#include "platform/FileIO.h"
-#include "platform/RuntimeError.h"
 #include "search/StrSearch.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "system/FileIO.h"
+#include "system/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 // Long work stopped partway with Cancel: what each command leaves behind, compared with the
 // state before it.
 #include "app/frmMain.h"
-#include "document/LineListView.h"
-#include "platform/Progress.h"
+#include "listview/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "ui/ProgressWindow.h"
 
 #include <QAction>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Closing the window ends the open print document against a real print system: the page goes
 // as a job, or, where it cannot, a message says where its lines were kept.
 #include "app/frmMain.h"
-#include "platform/Printer.h"
+#include "printing/QtPrinter.h"
 #include "support/FakeDesktop.h"
 #include "support/PdfText.h"
 #include "support/PrivateCups.h"

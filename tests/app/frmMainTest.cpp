@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 #include "app/ApplicationSetup.h"
-#include "document/LineListView.h"
+#include "listview/LineListView.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"

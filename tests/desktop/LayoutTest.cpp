@@ -1,17 +1,17 @@
 // Every dialog and the status bar at the desktop's font sizes: each text fits its control and no
 // two controls overlap. Run at 96 dpi and (with an offscreen screen configuration) at 120 and 144.
 #include "app/frmMain.h"
+#include "dialogs/frmSearch.h"
 #include "dialogs/frmSystemSet.h"
 #include "dialogs/frmVersion.h"
 #include "output/frmComment.h"
 #include "output/frmSelFileName.h"
-#include "platform/FitToText.h"
-#include "platform/JapaneseFont.h"
-#include "search/frmSearch.h"
 #include "settings/IniSettings.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "ui/FitToText.h"
+#include "ui/JapaneseFont.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 // A minimized modal dialog comes back at once and the program with it (on the real desktop the
 // window manager minimizes it as a click on its minimize button would).
-#include "platform/ModalWindows.h"
-#include "search/frmSearch.h"
+#include "ui/ModalWindows.h"
+#include "dialogs/frmSearch.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,14 +1,14 @@
 // Windows stay on screen: the saved place corrected at start-up and dialogs opened near a
 // screen's edge. Also run on two screens whose primary one is not at 0,0.
 #include "app/frmMain.h"
+#include "dialogs/frmSearch.h"
 #include "dialogs/frmVersion.h"
-#include "platform/Desktop.h"
-#include "platform/OnScreen.h"
-#include "search/frmSearch.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
+#include "ui/OnScreen.h"
+#include "ui/QtDesktop.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
-#include "platform/Cp932.h"
-#include "platform/RuntimeError.h"
 #include "support/ReferenceText.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
+#include "text/Cp932.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

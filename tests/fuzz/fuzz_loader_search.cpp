@@ -4,9 +4,9 @@
 // mapped, in UTF-8 as exact code points).
 #include "document/LineStore.h"
 #include "document/TextRead.h"
-#include "platform/Cp932.h"
 #include "search/StrSearch.h"
 #include "support/ReferenceText.h"
+#include "text/Cp932.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 #include "output/OutputRules.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
-#include "platform/RuntimeError.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "output/PrintRows.h"
-#include "platform/Printer.h"
+#include "printing/QtPrinter.h"
 #include "support/TempDir.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // same lines on the same sheets as the PDF the same commands produce.
 #include "output/PrintPreview.h"
 #include "output/PrintRows.h"
-#include "platform/Printer.h"
+#include "printing/QtPrinter.h"
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 

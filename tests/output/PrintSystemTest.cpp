@@ -1,7 +1,7 @@
 // The real printer against a real CUPS daemon the tests start privately: what reaches the queue,
 // and, whenever a document cannot be handed over, a message and a PDF with every printed line.
 #include "output/PrintRows.h"
-#include "platform/Printer.h"
+#include "printing/QtPrinter.h"
 #include "support/PdfText.h"
 #include "support/PrivateCups.h"
 #include "support/SmallDisk.h"

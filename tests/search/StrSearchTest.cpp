@@ -1,9 +1,9 @@
 #include "search/StrSearch.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
-#include "platform/Cp932.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
+#include "text/Cp932.h"
 
 #include <gtest/gtest.h>
 #include <random>

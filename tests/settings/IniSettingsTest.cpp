@@ -1,6 +1,6 @@
 #include "settings/IniSettings.h"
-#include "platform/RuntimeError.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "settings/NumberRules.h"
-#include "platform/RuntimeError.h"
+#include "system/RuntimeError.h"
 
 #include <cfloat>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Stands where the person sits: answers the common dialogs from a script and records the
 // message boxes it is shown.
-#include "platform/Desktop.h"
+#include "ui/Desktop.h"
 
 #include <QFont>
 #include <QStringList>

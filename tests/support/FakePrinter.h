@@ -1,7 +1,7 @@
 #pragma once
 // A printer with fixed character widths that records what reaches each page: every ended
 // document is a list of printed lines.
-#include "platform/Printer.h"
+#include "printing/Printer.h"
 
 #include <QStringList>
 

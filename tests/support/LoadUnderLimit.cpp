@@ -6,9 +6,9 @@
 // SMALL_FILE afterwards; 10 + the message's count otherwise. A crash shows as a signal.
 #include "app/ApplicationSetup.h"
 #include "app/frmMain.h"
-#include "platform/RuntimeError.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
+#include "system/RuntimeError.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 // A plain, slow reading of a text file's bytes to check the loader against: the line-end style
 // and the encoding decided by counting, then rows split byte by byte.
-#include "platform/TextFormat.h"
-#include "platform/Utf8.h"
+#include "text/TextFormat.h"
+#include "text/Utf8.h"
 
 #include <QByteArray>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "TempDir.h"
 
-#include "platform/Cp932.h"
+#include "text/Cp932.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // Runs the tests inside a QApplication: on the offscreen platform unless QT_QPA_PLATFORM names
 // another (the desktop run uses xcb under Xvfb), and in the point size KARVEL_TEST_POINT_SIZE
 // gives, as a desktop's font settings would.
-#include "platform/JapaneseFont.h"
+#include "ui/JapaneseFont.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

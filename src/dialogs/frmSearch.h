@@ -1,6 +1,6 @@
 #pragma once
 // The search dialog: the search string follows every edit, whether or not OK is pressed.
-#include "platform/FixedDialog.h"
+#include "ui/FixedDialog.h"
 
 class QLineEdit;
 

@@ -1,5 +1,5 @@
-#include "platform/FontChooser.h"
-#include "platform/JapaneseFont.h"
+#include "ui/FontChooser.h"
+#include "ui/JapaneseFont.h"
 
 #include <QApplication>
 #include <QCheckBox>

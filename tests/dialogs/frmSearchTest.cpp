@@ -1,4 +1,4 @@
-#include "search/frmSearch.h"
+#include "dialogs/frmSearch.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "Utf8.h"
 
-#include "Cpu.h"
+#include "system/Cpu.h"
 
 #include <algorithm>
 #include <bit>

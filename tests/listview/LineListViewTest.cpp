@@ -1,4 +1,4 @@
-#include "document/LineListView.h"
+#include "listview/LineListView.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "support/TempDir.h"

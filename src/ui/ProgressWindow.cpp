@@ -1,4 +1,4 @@
-#include "Progress.h"
+#include "ProgressWindow.h"
 
 #include "ModalWindows.h"
 

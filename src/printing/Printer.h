@@ -52,35 +52,3 @@ class Printer {
     // What the open document holds so far, from the record of what was drawn.
     virtual OpenSheets openSheets() = 0;
 };
-
-// The Qt printer: the system's default printer, or, where there is none, a PDF file per
-// document in pdfDirectory named "Karvel-YYYYMMDD-HHMMSS.pdf".
-class QtPrinter : public Printer {
-  public:
-    // With an empty pdfDirectory the default printer is used when one is installed, else PDF
-    // files in the documents folder; a given directory always means PDF files there.
-    explicit QtPrinter(const QString& pdfDirectory = QString());
-    ~QtPrinter() override;
-
-    void setFont(const QString& family, double points) override;
-    double currentX() const override;
-    void setCurrentX(double twips) override;
-    double textWidth(QStringView text) override;
-    double pageWidth() override;
-    bool print(QStringView text) override;
-    bool endLine() override;
-    bool endDoc() override;
-    QString errorText() const override { return error_; }
-    OpenSheets openSheets() override;
-
-    // The printer the setup dialog works on: its choices apply from the next document on.
-    QPrinter* setupPrinter() override;
-    // The PDF files this object has written.
-    QStringList writtenFiles() const;
-
-  private:
-    struct State;
-    std::unique_ptr<State> d;
-    bool begin();
-    QString error_;
-};

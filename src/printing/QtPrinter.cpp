@@ -1,4 +1,4 @@
-#include "Printer.h"
+#include "QtPrinter.h"
 
 #include "PrintJob.h"
 

@@ -1,8 +1,8 @@
 #include "LineListView.h"
 
-#include "CopyRows.h"
 #include "LineListAccessible.h"
-#include "LineStore.h"
+#include "document/CopyRows.h"
+#include "document/LineStore.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

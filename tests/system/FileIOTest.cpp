@@ -1,7 +1,7 @@
-#include "platform/FileIO.h"
-#include "platform/RuntimeError.h"
+#include "system/FileIO.h"
 #include "support/SmallDisk.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <QFile>
 #include <cstring>

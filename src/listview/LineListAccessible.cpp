@@ -1,7 +1,7 @@
 #include "LineListAccessible.h"
 
 #include "LineListView.h"
-#include "LineStore.h"
+#include "document/LineStore.h"
 
 #include <QAccessible>
 #include <QHash>

@@ -1,5 +1,5 @@
-#include "platform/Utf8.h"
-#include "platform/TextFormat.h"
+#include "text/Utf8.h"
+#include "text/TextFormat.h"
 
 #include <gtest/gtest.h>
 #include <random>

@@ -1,4 +1,4 @@
-#include "platform/JapaneseFont.h"
+#include "ui/JapaneseFont.h"
 
 #include <QFontDatabase>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The port through which the program meets the person at the desk: message boxes and the
 // common dialogs. The Qt implementation shows real modal dialogs; tests answer them.
-#include "Progress.h"
+#include "system/Progress.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,25 +48,3 @@ class Desktop {
 inline QString textFileFilter() {
     return QStringLiteral("全ファイル(*.*)|*.*|テキスト(*.TXT;DOC)|*.TXT;*.DOC|");
 }
-
-// "label|patterns|label|patterns|" as the file dialogs take it, turned into Qt's name
-// filters. "*.*" means every file; patterns match in either case.
-QStringList qtNameFilters(const QString& filter);
-
-class QtDesktop : public Desktop {
-  public:
-    void exclamation(QWidget* parent, const QString& title, const QString& text) override;
-    QString openFileName(QWidget* parent, const QString& filter) override;
-    QString saveFileName(QWidget* parent, const QString& title, const QString& filter) override;
-    QFont chooseFont(QWidget* parent, const QFont& font) override;
-    void printerSetup(QWidget* parent, QPrinter& printer) override;
-    bool startDetached(const QString& program, const QStringList& arguments, QString* error,
-                       std::function<void(int)> failed = {}) override;
-    void showHelp(QWidget* parent, const QString& title, const QString& html) override;
-    std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) override {
-        return std::make_unique<QtProgress>(parent, label);
-    }
-
-  private:
-    QString lastFolder_; // where the open and save dialogs start, as last used this session
-};
