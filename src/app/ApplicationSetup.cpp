@@ -22,6 +22,9 @@ int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& show
     frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
     SessionEnd sessionEnd(window);
     window.Form_Load(commandLine);
+    // Told to end during the start-up load: that load has unwound by now.
+    if (sessionEnd.pending())
+        sessionEnd.terminate();
     if (sessionEnd.terminated())
         return 0;
     window.show();

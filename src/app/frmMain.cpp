@@ -17,7 +17,6 @@
 #include "system/FileIO.h"
 #include "system/ProgramFiles.h"
 #include "system/RuntimeError.h"
-#include "ui/BusyCursor.h"
 #include "ui/Desktop.h"
 #include "ui/OnScreen.h"
 #include "ui/Twips.h"
@@ -37,25 +36,13 @@
 
 namespace {
 
-// The hourglass, and the window's note that long work runs, for as long as it runs.
-class WorkScope {
-  public:
-    explicit WorkScope(bool& working) : working_(working) { working_ = true; }
-    ~WorkScope() { working_ = false; }
-    WorkScope(const WorkScope&) = delete;
-    WorkScope& operator=(const WorkScope&) = delete;
-
-  private:
-    BusyCursor busy_;
-    bool& working_;
-};
-
 const QString kAppTitle = QStringLiteral("Karvel");
 
 } // namespace
 
 frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, QWidget* parent)
-    : QMainWindow(parent), programDir_(programDir), desktop_(desktop), printer_(printer) {
+    : QMainWindow(parent), programDir_(programDir), desktop_(desktop), printer_(printer),
+      work_(desktop) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Karvel32"));
     buildMenus();
@@ -246,16 +233,11 @@ int frmMain::applyText(IniKey key, const QString& value) {
 }
 
 bool frmMain::text_read(const QString& fileName) {
-    if (working_)
-        return false; // one piece of long work at a time
     const std::uint64_t before = LineList.generation();
     int err = 0;
-    {
-        WorkScope work(working_);
-        const auto progress =
-            desktop_.progress(this, QStringLiteral("ファイルを読み込んでいます..."));
-        err = ::text_read(fileName, LineList, progress.get());
-    }
+    if (!work_.run(this, QStringLiteral("ファイルを読み込んでいます..."),
+                   [&](Progress& progress) { err = ::text_read(fileName, LineList, &progress); }))
+        return false; // one piece of long work at a time
     // A file that could not be opened leaves the rows, and the view on them, as they were.
     if (LineList.generation() != before)
         list_->documentReset();
@@ -355,18 +337,15 @@ void frmMain::mnuFilePrint_Click() {
 }
 
 void frmMain::text_print() {
-    if (working_)
-        return;
     const PrintMargins margins{PrintLeftMargin, PrintRightMargin};
-    bool ok = false;
-    {
-        WorkScope work(working_);
-        const auto progress = desktop_.progress(this, QStringLiteral("印刷しています..."));
-        ok = runPrintCommand(
-            printer_, list_->font().family(), reportedFontSize(list_->font()),
-            IniSettings.Page_mode,
-            [&] { return printSelectedRows(printer_, LineList, margins, progress.get()); });
-    }
+    bool ok = true;
+    if (!work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
+            ok = runPrintCommand(
+                printer_, list_->font().family(), reportedFontSize(list_->font()),
+                IniSettings.Page_mode,
+                [&] { return printSelectedRows(printer_, LineList, margins, &progress); });
+        }))
+        return;
     refreshPreview();
     if (!ok)
         desktop_.exclamation(this, kAppTitle, printer_.errorText());
@@ -403,44 +382,39 @@ void frmMain::mnuFileWrite_Click() {
         text_fileout();
         return;
     }
-    frmSelFileName dialog(this, IniSettings, LineList, desktop_);
+    frmSelFileName dialog(this, IniSettings, LineList, desktop_, work_);
     dialog.exec();
 }
 
 void frmMain::text_fileout() {
-    if (working_)
+    if (work_.running())
         return;
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (name.isEmpty())
         return;
     int err = 0;
-    {
-        WorkScope work(working_);
-        const auto progress = desktop_.progress(this, QStringLiteral("書き出しています..."));
-        err = writeSelectedRows(name, IniSettings.Append_mode, LineList, progress.get());
-    }
+    work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
+        err = writeSelectedRows(name, IniSettings.Append_mode, LineList, &progress);
+    });
     if (err)
         desktop_.exclamation(this, QString(), outputFailureText());
 }
 
 void frmMain::mnuSearch_Click() {
-    if (working_)
+    if (work_.running())
         return;
     frmSearch dialog(this, SearchStr);
     dialog.exec();
-    if (dialog.SearchOk) {
-        {
-            WorkScope work(working_);
-            const auto progress = desktop_.progress(this, QStringLiteral("検索しています..."));
-            StrSearch(SearchStr, LineList, progress.get());
-        }
+    if (dialog.SearchOk &&
+        work_.run(this, QStringLiteral("検索しています..."),
+                  [&](Progress& progress) { StrSearch(SearchStr, LineList, &progress); }))
         list_->selectionChanged();
-    }
 }
 
 void frmMain::mnuComment_Click() {
     frmComment dialog(this, IniSettings, printer_, list_->font(),
-                      PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_, LineList.format());
+                      PrintMargins{PrintLeftMargin, PrintRightMargin}, desktop_, work_,
+                      LineList.format());
     dialog.exec();
     refreshPreview();
 }

@@ -4,6 +4,7 @@
 #include "document/FontSteps.h"
 #include "document/LineStore.h"
 #include "settings/IniSettings.h"
+#include "ui/LongWork.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -45,8 +46,8 @@ class frmMain : public QMainWindow, private IniReadTarget {
     // run when the program is told to stop from outside. False when the document could not
     // be printed (printer_.errorText() says why and where its pages were kept).
     bool saveSession();
-    // Whether long work (a load, search, print or write) runs now.
-    bool isWorking() const { return working_; }
+    // The owner of long work (loads, searches, prints and writes, from any window).
+    LongWork& longWork() { return work_; }
     // Loads a file into the list; a failure is reported here. False when the person stopped
     // the load (nothing changed).
     bool text_read(const QString& fileName);
@@ -101,10 +102,10 @@ class frmMain : public QMainWindow, private IniReadTarget {
     QString programDir_;
     QString helpFile_;
     bool keepIniFile_ = false;
-    bool working_ = false;
     QPointer<PrintPreview> preview_;
     Desktop& desktop_;
     Printer& printer_;
+    LongWork work_;
     LineListView* list_ = nullptr;
     QLabel* fontNamePanel_ = nullptr;
     QLabel* fontSizePanel_ = nullptr;

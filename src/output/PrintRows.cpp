@@ -27,7 +27,7 @@ bool printRow(Printer& printer, QStringView text, const PrintMargins& margins, P
         end = after;
         // Stopped by the person in a very long row: what is drawn stays, the rest is not.
         if (progress && drawn % 4096 == 0 &&
-            !progress->advance(std::uint64_t(begin), std::uint64_t(text.size())))
+            !progress->advanceInRow(std::uint64_t(begin), std::uint64_t(text.size())))
             break;
     }
     return printer.endLine();

@@ -2,8 +2,8 @@
 
 #include "OutputRules.h"
 #include "settings/IniSettings.h"
-#include "ui/BusyCursor.h"
 #include "ui/Desktop.h"
+#include "ui/LongWork.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,10 +11,10 @@
 
 frmComment::frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, Printer& printer,
                        const QFont& listFont, const PrintMargins& margins, Desktop& desktop,
-                       TextFormat documentFormat)
+                       LongWork& work, TextFormat documentFormat)
     : FixedDialog(mainWindow, QStringLiteral("コメント入力"), 4395, 1170), settings_(settings),
       printer_(printer), fontFamily_(listFont.family()), fontSize_(listFont.pointSizeF()),
-      margins_(margins), desktop_(desktop), format_(documentFormat) {
+      margins_(margins), desktop_(desktop), work_(work), format_(documentFormat) {
     setObjectName(QStringLiteral("frmComment"));
     txtComment = addTextBox("txtComment", {180, 360, 4035, 315});
     auto* label = add<QLabel>(this, "Label1", {180, 60, 3675, 255});
@@ -32,15 +32,12 @@ frmComment::frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, P
 }
 
 void frmComment::cmdPrint_Click() {
-    bool ok = false;
-    {
-        BusyCursor busy;
-        const QString text = txtComment->text();
-        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.Page_mode, [&] {
-            const auto progress = desktop_.progress(this, QStringLiteral("印刷しています..."));
-            return printRow(printer_, text, margins_, progress.get());
-        });
-    }
+    bool ok = true;
+    const QString text = txtComment->text();
+    work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
+        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.Page_mode,
+                             [&] { return printRow(printer_, text, margins_, &progress); });
+    });
     if (!ok)
         desktop_.exclamation(this, QStringLiteral("Karvel"), printer_.errorText());
     close();
@@ -65,10 +62,9 @@ void frmComment::cmdFile_Click() {
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty()) {
         int err = 0;
-        {
-            BusyCursor busy;
+        work_.run(this, QStringLiteral("書き出しています..."), [&](Progress&) {
             err = writeLine(name, settings_.Append_mode, *bytes, format_.lineEnd);
-        }
+        });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());
             return;

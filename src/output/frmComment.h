@@ -6,6 +6,7 @@
 #include "ui/FixedDialog.h"
 
 class Desktop;
+class LongWork;
 class Printer;
 class QLineEdit;
 struct IniSettingsRecord;
@@ -14,7 +15,7 @@ class frmComment : public FixedDialog {
     Q_OBJECT
   public:
     frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, Printer& printer,
-               const QFont& listFont, const PrintMargins& margins, Desktop& desktop,
+               const QFont& listFont, const PrintMargins& margins, Desktop& desktop, LongWork& work,
                TextFormat documentFormat = {});
     QLineEdit* txtComment;
 
@@ -30,5 +31,6 @@ class frmComment : public FixedDialog {
     double fontSize_;
     PrintMargins margins_;
     Desktop& desktop_;
+    LongWork& work_;
     TextFormat format_;
 };

@@ -2,16 +2,16 @@
 
 #include "OutputRules.h"
 #include "settings/IniSettings.h"
-#include "ui/BusyCursor.h"
 #include "ui/Desktop.h"
+#include "ui/LongWork.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
 frmSelFileName::frmSelFileName(QWidget* mainWindow, IniSettingsRecord& settings,
-                               const LineStore& rows, Desktop& desktop)
+                               const LineStore& rows, Desktop& desktop, LongWork& work)
     : FixedDialog(mainWindow, QStringLiteral("出力先ファイル名"), 5355, 1035, true),
-      settings_(settings), rows_(rows), desktop_(desktop) {
+      settings_(settings), rows_(rows), desktop_(desktop), work_(work) {
     setObjectName(QStringLiteral("frmSelFileName"));
     txtSelFileName = addTextBox("txtSelFileName", {120, 120, 4215, 270});
     cmdOk_ = addButton("cmdOk", QStringLiteral("OK"), {3360, 600, 975, 375});
@@ -42,11 +42,9 @@ void frmSelFileName::cmdOk_Click() {
     const QString name = txtSelFileName->text();
     if (!name.isEmpty()) {
         int err = 0;
-        {
-            BusyCursor busy;
-            const auto progress = desktop_.progress(this, QStringLiteral("書き出しています..."));
-            err = writeSelectedRows(name, settings_.Append_mode, rows_, progress.get());
-        }
+        work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
+            err = writeSelectedRows(name, settings_.Append_mode, rows_, &progress);
+        });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());
             return;

@@ -4,6 +4,7 @@
 #include "ui/FixedDialog.h"
 
 class Desktop;
+class LongWork;
 class LineStore;
 class QLineEdit;
 struct IniSettingsRecord;
@@ -12,7 +13,7 @@ class frmSelFileName : public FixedDialog {
     Q_OBJECT
   public:
     frmSelFileName(QWidget* mainWindow, IniSettingsRecord& settings, const LineStore& rows,
-                   Desktop& desktop);
+                   Desktop& desktop, LongWork& work);
     QLineEdit* txtSelFileName;
 
   public slots:
@@ -25,5 +26,6 @@ class frmSelFileName : public FixedDialog {
     IniSettingsRecord& settings_;
     const LineStore& rows_;
     Desktop& desktop_;
+    LongWork& work_;
     QPushButton* cmdOk_;
 };

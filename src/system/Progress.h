@@ -10,4 +10,9 @@ class Progress {
     // done of total (bytes or rows); false once the person asked to stop. Cheap enough to call
     // after every row.
     virtual bool advance(std::uint64_t done, std::uint64_t total) = 0;
+    // The same within one row: false only when the person asked to stop, so that a program
+    // that is ending finishes the row it prints.
+    virtual bool advanceInRow(std::uint64_t done, std::uint64_t total) {
+        return advance(done, total);
+    }
 };

@@ -9,8 +9,6 @@
 
 namespace {
 
-bool stoppingAll = false;
-
 constexpr std::int64_t kShowAfterMs = 500;
 constexpr std::int64_t kLookEveryMs = 100; // how often events are taken in while working
 
@@ -26,12 +24,7 @@ QtProgress::QtProgress(QWidget* parent, const QString& label)
 
 QtProgress::~QtProgress() = default;
 
-void QtProgress::stopAll() {
-    stoppingAll = true;
-}
-
 bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
-    cancelled_ = cancelled_ || stoppingAll;
     if (cancelled_)
         return false;
     const std::int64_t now = nowMs();
@@ -63,6 +56,5 @@ bool QtProgress::advance(std::uint64_t done, std::uint64_t total) {
     } else {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    cancelled_ = cancelled_ || stoppingAll;
     return !cancelled_;
 }

@@ -18,8 +18,6 @@ class QtProgress : public Progress {
     bool advance(std::uint64_t done, std::uint64_t total) override;
     // Whether the progress window was shown.
     bool shown() const { return dialog_ != nullptr; }
-    // Stops every piece of work that runs now or starts later (the program is ending).
-    static void stopAll();
 
   private:
     QWidget* parent_;

@@ -1,17 +1,26 @@
 // Long work stopped partway with Cancel: what each command leaves behind, compared with the
 // state before it.
+#include "app/SessionEnd.h"
 #include "app/frmMain.h"
 #include "listview/LineListView.h"
+#include "output/frmComment.h"
+#include "output/frmSelFileName.h"
+#include "printing/QtPrinter.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 #include "ui/ProgressWindow.h"
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -104,7 +113,92 @@ TEST_F(LongWork, FinishedWorkReportsAndIsNotStopped) {
     w->LineList.setRangeSelected(0, 9, true);
     trigger("mnuFilePrint");
     EXPECT_EQ(printer.line.size(), 10);
-    EXPECT_FALSE(w->isWorking());
+    EXPECT_FALSE(w->longWork().running());
+}
+
+// A termination signal while long work runs: the work stops at its next report and unwinds, the
+// command keeps what it keeps, and only then are the settings saved and the page ended.
+// SIGTERM at the first report of the next long work for which when() holds.
+void raiseTerminationDuringWork(FakeDesktop& desktop, std::function<bool()> when = {}) {
+    desktop.duringWork = [when, raised = false]() mutable {
+        if (raised || (when && !when()))
+            return;
+        raised = true;
+        ::raise(SIGTERM);
+        QCoreApplication::processEvents(); // the signal arrives between two reports
+    };
+}
+
+TEST_F(LongWork, ATerminationDuringAPrintEndsThePageWithEveryRowPrintedSoFar) {
+    SessionEnd sessionEnd(*w);
+    w->LineList.setRangeSelected(0, 99, true);
+    printer.page = 1e9; // one printed line per row
+    raiseTerminationDuringWork(desktop, [&] { return printer.line.size() == 3; });
+    trigger("mnuFilePrint");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sessionEnd.terminated(); }));
+    ASSERT_EQ(printer.ejected.size(), 1);
+    const QStringList rows = printer.ejected[0];
+    ASSERT_GE(rows.size(), 3);
+    ASSERT_LT(rows.size(), 100);
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i], QString::fromLatin1(w->LineList.rowBytes(std::size_t(i))));
+    EXPECT_TRUE(QFileInfo::exists(dir.file(QStringLiteral("KARVEL.INI"))));
+}
+
+// The name the person confirmed is kept although the write it started was cut short.
+TEST_F(LongWork, ATerminationDuringTheNamedFilesWriteSavesTheNewName) {
+    SessionEnd sessionEnd(*w);
+    w->LineList.setRangeSelected(0, 19999, true);
+    const QString out = dir.file(QStringLiteral("new-out.txt"));
+    frmSelFileName d(w.get(), w->IniSettings, w->LineList, desktop, w->longWork());
+    d.show();
+    d.txtSelFileName->setText(out);
+    raiseTerminationDuringWork(desktop);
+    d.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sessionEnd.terminated(); }));
+    const QByteArray written = TempDir::read(out);
+    EXPECT_LT(written.count("\r\n"), 20000);
+    EXPECT_TRUE(written.endsWith("\r\n"));
+    const QByteArray ini = TempDir::read(dir.file(QStringLiteral("KARVEL.INI")));
+    EXPECT_TRUE(ini.contains("SelFileName=" + out.toUtf8() + "\r\n")) << ini.toStdString();
+}
+
+TEST_F(LongWork, ACancelledWriteFromTheNameDialogKeepsWholeRowsAndTheName) {
+    w->LineList.setRangeSelected(0, 19999, true);
+    const QString out = dir.file(QStringLiteral("out.txt"));
+    frmSelFileName d(w.get(), w->IniSettings, w->LineList, desktop, w->longWork());
+    d.show();
+    d.txtSelFileName->setText(out);
+    desktop.cancelAfter = 1;
+    d.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    EXPECT_EQ(TempDir::read(out).count("\r\n"), 8191);
+    EXPECT_EQ(w->IniSettings.SelFileName, out);
+    EXPECT_FALSE(d.isVisible());
+}
+
+// A comment is one row: a termination lets it finish, and the page with all of it is printed.
+TEST(LongWorkFromADialog, ATerminationDuringACommentsPrintKeepsEveryCharacter) {
+    TempDir dir;
+    FakeDesktop desktop;
+    QtPrinter printer(dir.path());
+    frmMain w(dir.path(), desktop, printer);
+    w.Form_Load(QString());
+    SessionEnd sessionEnd(w);
+    QString comment;
+    for (int i = 0; i < 3000; ++i)
+        comment += QStringLiteral("検索%1行").arg(i, 4, 10, QLatin1Char('0'));
+    frmComment d(&w, w.IniSettings, printer, w.List1()->font(), PrintMargins{}, desktop,
+                 w.longWork());
+    d.show();
+    d.txtComment->setText(comment);
+    raiseTerminationDuringWork(desktop);
+    d.findChild<QPushButton*>(QStringLiteral("cmdPrint"))->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sessionEnd.terminated(); }));
+    ASSERT_EQ(printer.writtenFiles().size(), 1);
+    // The extractor reports some kanji as their radicals' compatibility forms.
+    QString text = pdfToText(printer.writtenFiles()[0]).normalized(QString::NormalizationForm_KC);
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_EQ(text, comment);
 }
 
 // The real progress window: never shown for short work, shown once work lasts half a second,

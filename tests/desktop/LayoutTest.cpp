@@ -12,6 +12,7 @@
 #include "support/TempDir.h"
 #include "ui/FitToText.h"
 #include "ui/JapaneseFont.h"
+#include "ui/LongWork.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -70,6 +71,7 @@ class Layout : public ::testing::TestWithParam<double> {
     IniSettingsRecord settings;
     LineStore rows;
     FakeDesktop desktop;
+    LongWork work{desktop};
     FakePrinter printer;
     QString searchStr;
 };
@@ -81,9 +83,9 @@ TEST_P(Layout, DialogTextsFitAndNothingOverlaps) {
         [&] { return std::make_unique<frmVersion>(&main); },
         [&] {
             return std::make_unique<frmComment>(&main, settings, printer, QApplication::font(),
-                                                PrintMargins{}, desktop, TextFormat{});
+                                                PrintMargins{}, desktop, work, TextFormat{});
         },
-        [&] { return std::make_unique<frmSelFileName>(&main, settings, rows, desktop); },
+        [&] { return std::make_unique<frmSelFileName>(&main, settings, rows, desktop, work); },
         [&] { return std::make_unique<frmSearch>(&main, searchStr); },
     };
     for (const auto& make : dialogs) {

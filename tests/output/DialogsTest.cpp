@@ -6,6 +6,7 @@
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "ui/LongWork.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,6 +30,7 @@ class OutputDialogs : public ::testing::Test {
     LineStore rows;
     IniSettingsRecord settings;
     FakeDesktop desktop;
+    LongWork work{desktop};
     FakePrinter printer;
     QWidget main;
 };
@@ -37,7 +39,7 @@ TEST_F(OutputDialogs, SelFileNameWritesAndRemembersOnlyAfterSuccess) {
     const QString out = dir.file(QStringLiteral("out.txt"));
     settings.Append_mode = 1;
     {
-        frmSelFileName d(&main, settings, rows, desktop);
+        frmSelFileName d(&main, settings, rows, desktop, work);
         EXPECT_EQ(d.txtSelFileName->text(), QString()); // first use: empty
         EXPECT_EQ(d.pos(), main.pos() + QPoint(7, 7));  // 100 twips
         EXPECT_TRUE(d.windowFlags() & Qt::Tool);
@@ -51,7 +53,7 @@ TEST_F(OutputDialogs, SelFileNameWritesAndRemembersOnlyAfterSuccess) {
         EXPECT_FALSE(d.isVisible());
     }
     EXPECT_EQ(settings.SelFileName, out);
-    frmSelFileName again(&main, settings, rows, desktop);
+    frmSelFileName again(&main, settings, rows, desktop, work);
     EXPECT_EQ(again.txtSelFileName->text(), out);
     again.show();
     button(again, "cmdOk")->click();
@@ -60,7 +62,7 @@ TEST_F(OutputDialogs, SelFileNameWritesAndRemembersOnlyAfterSuccess) {
 
 TEST_F(OutputDialogs, SelFileNameFailureKeepsTheDialogAndTheOldName) {
     settings.SelFileName = QStringLiteral("/old/name.txt");
-    frmSelFileName d(&main, settings, rows, desktop);
+    frmSelFileName d(&main, settings, rows, desktop, work);
     d.show();
     const QString bad = dir.file(QStringLiteral("missing/out.txt"));
     d.txtSelFileName->setText(bad);
@@ -79,7 +81,7 @@ TEST_F(OutputDialogs, SelFileNameFailureKeepsTheDialogAndTheOldName) {
 }
 
 TEST_F(OutputDialogs, SelFileNameChangeOnlyFillsTheBoxAndEmptyOkWritesNothing) {
-    frmSelFileName d(&main, settings, rows, desktop);
+    frmSelFileName d(&main, settings, rows, desktop, work);
     d.show();
     desktop.saveAnswers = {QStringLiteral("/chosen.txt"), QString()};
     button(d, "cmdChange")->click();
@@ -97,7 +99,7 @@ TEST_F(OutputDialogs, SelFileNameChangeOnlyFillsTheBoxAndEmptyOkWritesNothing) {
 
 TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
     frmComment d(&main, settings, printer, QFont(QStringLiteral("Serif"), 11), PrintMargins{},
-                 desktop);
+                 desktop, work);
     EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80)); // 1200 twips
     d.show();
     EXPECT_TRUE(d.txtComment->text().isEmpty());
@@ -109,7 +111,7 @@ TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
     EXPECT_TRUE(printer.ejected.isEmpty());
 
     settings.Page_mode = 1;
-    frmComment empty(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    frmComment empty(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
     empty.show();
     button(empty, "cmdPrint")->click();
     ASSERT_EQ(printer.ejected.size(), 1);
@@ -118,7 +120,7 @@ TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
 
 TEST_F(OutputDialogs, CommentIsWrittenWithVariantsMapped) {
     const QString out = dir.file(QStringLiteral("c.txt"));
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
     d.show();
     d.txtComment->setText(QString(QChar(0x301C)) + QStringLiteral("注"));
     desktop.saveAnswers = {out};
@@ -132,7 +134,7 @@ TEST_F(OutputDialogs, CommentIsWrittenWithVariantsMapped) {
 TEST_F(OutputDialogs, CommentFollowsTheDocumentsEncodingAndLineEnd) {
     const QString out = dir.file(QStringLiteral("c.txt"));
     const TextFormat utf8Lf{LineEndStyle::Lf, TextEncoding::Utf8};
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, utf8Lf);
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work, utf8Lf);
     d.show();
     d.txtComment->setText(QStringLiteral("9:00\u301C 😀 注"));
     desktop.saveAnswers = {out};
@@ -141,7 +143,7 @@ TEST_F(OutputDialogs, CommentFollowsTheDocumentsEncodingAndLineEnd) {
     EXPECT_EQ(TempDir::read(out), QByteArray("9:00\xe3\x80\x9c \xf0\x9f\x98\x80 \xe6\xb3\xa8\n"));
 
     const TextFormat cp932Lf{LineEndStyle::Lf, TextEncoding::Cp932};
-    frmComment e(&main, settings, printer, QFont(), PrintMargins{}, desktop, cp932Lf);
+    frmComment e(&main, settings, printer, QFont(), PrintMargins{}, desktop, work, cp932Lf);
     e.show();
     e.txtComment->setText(QStringLiteral("注"));
     desktop.saveAnswers = {out};
@@ -151,7 +153,7 @@ TEST_F(OutputDialogs, CommentFollowsTheDocumentsEncodingAndLineEnd) {
 
 TEST_F(OutputDialogs, CommentWithoutACodePageFormIsRefusedAndKept) {
     const QString out = dir.write(QStringLiteral("c.txt"), "precious\r\n");
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
     d.show();
     d.txtComment->setText(QStringLiteral("smile 😀"));
     desktop.saveAnswers = {out};
@@ -164,7 +166,7 @@ TEST_F(OutputDialogs, CommentWithoutACodePageFormIsRefusedAndKept) {
 }
 
 TEST_F(OutputDialogs, CommentWriteFailureKeepsTheDialogAndCancelClosesIt) {
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop);
+    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
     d.show();
     d.txtComment->setText(QStringLiteral("text"));
     desktop.saveAnswers = {QStringLiteral("/dev/full")};
