@@ -36,6 +36,11 @@
 
 namespace {
 
+QFont withPointSize(QFont font, double points) {
+    font.setPointSizeF(points);
+    return font;
+}
+
 const QString kAppTitle = QStringLiteral("Karvel");
 
 } // namespace
@@ -70,7 +75,7 @@ QAction* frmMain::toolbarButton(const QString& key) const {
 
 void frmMain::Form_Load(const QString& commandLine) {
     list_->MakeScroll();
-    setFontPanels();
+    setListFont(list_->font());
     IniSettings.Append_mode = 0;
     AppendModeCaptionSet();
     IniSettings.Page_mode = 0;
@@ -151,7 +156,7 @@ void frmMain::Form_Resize() {
 
 void frmMain::AppendModeCaptionSet() {
     QAction* button = toolbarButton(QStringLiteral("btnAppendMode"));
-    if (IniSettings.Append_mode == 1) {
+    if (IniSettings.appends()) {
         button->setChecked(false);
         button->setIcon(toolbarPicture(7));
     } else {
@@ -161,26 +166,16 @@ void frmMain::AppendModeCaptionSet() {
     }
 }
 
-// A font line of the settings file: the printer and both panels follow the list.
-void frmMain::listFontRead() {
-    printer_.setFont(list_->font().family(), reportedFontSize(list_->font()));
-    setFontPanels();
-}
-
-void frmMain::setFontPanels() {
-    fontNamePanel_->setText(list_->font().family());
-    setFontSizePanel();
-}
-
-void frmMain::setFontSizePanel() {
-    fontSizePanel_->setText(
-        QString::fromLatin1(numbers::fontSizeText(reportedFontSize(list_->font()))));
-}
-
-void frmMain::setListFontSize(double points) {
-    QFont font = list_->font();
-    font.setPointSizeF(points);
+// The list's font; the printer and the status panels follow it (the size panel keeps its text
+// for a clamping step).
+void frmMain::setListFont(const QFont& font, bool showSize) {
     list_->setFont(font);
+    printer_.setFont(font.family(), reportedFontSize(font));
+    fontNamePanel_->setText(font.family());
+    if (showSize)
+        fontSizePanel_->setText(
+            QString::fromLatin1(numbers::fontSizeText(reportedFontSize(list_->font()))));
+    refreshPreview(); // how many lines still fit
 }
 
 int frmMain::applyNumber(IniKey key, double value) {
@@ -211,8 +206,7 @@ int frmMain::applyNumber(IniKey key, double value) {
         // A size the font cannot take is refused, as the list control refuses it.
         if (!(value > 0) || value > 16384)
             return runtime_error::InvalidCall;
-        setListFontSize(value);
-        listFontRead();
+        setListFont(withPointSize(list_->font(), value));
         break;
     default:
         break;
@@ -226,8 +220,7 @@ int frmMain::applyText(IniKey key, const QString& value) {
     } else if (key == IniKey::FontName) {
         QFont font = list_->font();
         font.setFamily(value);
-        list_->setFont(font);
-        listFontRead();
+        setListFont(font);
     }
     return 0;
 }
@@ -308,16 +301,10 @@ void frmMain::ToolbarMain_ButtonClick(QAction* button) {
     }
 }
 
-// The toolbar has already flipped the button.
+// The toolbar has already flipped the button: pressed means overwrite.
 void frmMain::appendModeToggle() {
-    QAction* button = toolbarButton(QStringLiteral("btnAppendMode"));
-    if (!button->isChecked()) {
-        button->setIcon(toolbarPicture(7));
-        IniSettings.Append_mode = 1;
-    } else {
-        button->setIcon(toolbarPicture(8));
-        IniSettings.Append_mode = 0;
-    }
+    IniSettings.Append_mode = toolbarButton(QStringLiteral("btnAppendMode"))->isChecked() ? 0 : 1;
+    AppendModeCaptionSet();
 }
 
 void frmMain::mnuFileOpen_Click() {
@@ -342,7 +329,7 @@ void frmMain::text_print() {
     if (!work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
             ok = runPrintCommand(
                 printer_, list_->font().family(), reportedFontSize(list_->font()),
-                IniSettings.Page_mode,
+                IniSettings.ejectsAfterEveryPrint(),
                 [&] { return printSelectedRows(printer_, LineList, margins, &progress); });
         }))
         return;
@@ -378,7 +365,7 @@ void frmMain::refreshPreview() {
 }
 
 void frmMain::mnuFileWrite_Click() {
-    if (IniSettings.FileSel_mode == 0) {
+    if (IniSettings.asksForOutputFile()) {
         text_fileout();
         return;
     }
@@ -394,7 +381,7 @@ void frmMain::text_fileout() {
         return;
     int err = 0;
     work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
-        err = writeSelectedRows(name, IniSettings.Append_mode, LineList, &progress);
+        err = writeSelectedRows(name, IniSettings.appends(), LineList, &progress);
     });
     if (err)
         desktop_.exclamation(this, QString(), outputFailureText());
@@ -420,11 +407,10 @@ void frmMain::mnuComment_Click() {
 }
 
 void frmMain::stepFont(FontStep step) {
-    setListFontSize(step.size);
-    if (!step.relayout)
-        return; // at the limit: no re-layout, and the panel keeps its text
-    Form_Resize();
-    setFontSizePanel();
+    // At the limit: no re-layout, and the size panel keeps its text.
+    setListFont(withPointSize(list_->font(), step.size), step.relayout);
+    if (step.relayout)
+        Form_Resize();
 }
 
 void frmMain::mnuEditBig_Click() {
@@ -453,13 +439,9 @@ void frmMain::mnuFontSet_Click() {
     if (chosen.family().isEmpty())
         return;
     // Only the face and the size are taken from the dialog.
-    const float size = float(chosen.pointSizeF());
-    QFont font = list_->font();
+    QFont font = withPointSize(list_->font(), float(chosen.pointSizeF()));
     font.setFamily(chosen.family());
-    font.setPointSizeF(size);
-    list_->setFont(font);
-    printer_.setFont(chosen.family(), size);
-    setFontPanels();
+    setListFont(font);
 }
 
 void frmMain::mnuHelpIndex_Click() {

@@ -38,7 +38,6 @@ class frmMain : public QMainWindow, private IniReadTarget {
     QAction* toolbarButton(const QString& key) const;
     const QIcon& toolbarPicture(int index) const { return ImageListToolbar_[index - 1]; }
     QString helpFile() const { return helpFile_; }
-    QString programDir() const { return programDir_; }
 
     // Makes btnAppendMode show Append_mode (anything but 1 becomes 0).
     void AppendModeCaptionSet();
@@ -89,11 +88,8 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void text_print();
     void text_fileout();
     void showHelpFile();
-    void setFontPanels();
-    void listFontRead();
-    void setFontSizePanel();
+    void setListFont(const QFont& font, bool showSize = true);
     void stepFont(FontStep step);
-    void setListFontSize(double points);
     void appendModeToggle();
     void refreshPreview();
     int applyNumber(IniKey key, double value) override;

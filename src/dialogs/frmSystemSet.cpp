@@ -76,8 +76,8 @@ frmSystemSet::frmSystemSet(QWidget* mainWindow, IniSettingsRecord& settings)
 
 void frmSystemSet::Form_Load() {
     placeBesideMainWindow(1200);
-    optAppendMode[settings_.Append_mode == 0 ? 1 : 0]->setChecked(true);
-    optFileSelMode[settings_.FileSel_mode == 0 ? 0 : 1]->setChecked(true);
+    optAppendMode[settings_.appends() ? 0 : 1]->setChecked(true);
+    optFileSelMode[settings_.asksForOutputFile() ? 0 : 1]->setChecked(true);
     optPageMode[settings_.Page_mode == 0 ? 0 : 1]->setChecked(true);
 }
 

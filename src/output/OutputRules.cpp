@@ -11,10 +11,9 @@ QString outputDialogTitle() {
     return QStringLiteral("書き出しファイル名");
 }
 
-int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows,
-                      Progress* progress) {
+int writeSelectedRows(const QString& path, bool append, const LineStore& rows, Progress* progress) {
     OutputFile file;
-    if (int err = file.open(path, appendMode == 1))
+    if (int err = file.open(path, append))
         return err;
     int err = 0;
     const QByteArrayView end = lineTerminator(rows.format().lineEnd);
@@ -34,9 +33,9 @@ int writeSelectedRows(const QString& path, double appendMode, const LineStore& r
     return err ? err : closeErr;
 }
 
-int writeLine(const QString& path, double appendMode, const QByteArray& line, LineEndStyle style) {
+int writeLine(const QString& path, bool append, const QByteArray& line, LineEndStyle style) {
     OutputFile file;
-    if (int err = file.open(path, appendMode == 1))
+    if (int err = file.open(path, append))
         return err;
     int err = file.write(line);
     const QByteArrayView end = lineTerminator(style);

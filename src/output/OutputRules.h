@@ -1,5 +1,5 @@
 #pragma once
-// The output file's opening rule (append when Append_mode is 1, otherwise replace) and writing
+// The output file's opening rule (append, otherwise replace) and writing
 // rule (each selected row's bytes, in ascending row order, followed by the document's line end:
 // CR LF, or LF for a document whose lines end in LF).
 #include "text/TextFormat.h"
@@ -18,9 +18,9 @@ QString outputDialogTitle();
 // Writes the selected rows to path. Returns 0 or the runtime error of the failure; rows written
 // before a failure stay in the file, and the file is closed either way. When progress says
 // stop, the rows written so far stay and 0 is returned.
-int writeSelectedRows(const QString& path, double appendMode, const LineStore& rows,
+int writeSelectedRows(const QString& path, bool append, const LineStore& rows,
                       Progress* progress = nullptr);
 
 // Writes one line (bytes, then the style's line end) by the opening rule.
-int writeLine(const QString& path, double appendMode, const QByteArray& line,
+int writeLine(const QString& path, bool append, const QByteArray& line,
               LineEndStyle style = LineEndStyle::Cr);

@@ -26,12 +26,12 @@ bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargi
                        Progress* progress = nullptr);
 
 // One print command: the printer takes the list font's face and size, body draws, and the
-// document is ended when pageMode is 1. Returns false on a printer failure.
+// document is ended when eject is set. Returns false on a printer failure.
 template <typename Body>
-bool runPrintCommand(Printer& printer, const QString& family, double points, double pageMode,
+bool runPrintCommand(Printer& printer, const QString& family, double points, bool eject,
                      Body body) {
     printer.setFont(family, points);
     if (!body())
         return false;
-    return pageMode == 1 ? printer.endDoc() : true;
+    return eject ? printer.endDoc() : true;
 }

@@ -35,7 +35,7 @@ void frmComment::cmdPrint_Click() {
     bool ok = true;
     const QString text = txtComment->text();
     work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
-        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.Page_mode,
+        ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.ejectsAfterEveryPrint(),
                              [&] { return printRow(printer_, text, margins_, &progress); });
     });
     if (!ok)
@@ -63,7 +63,7 @@ void frmComment::cmdFile_Click() {
     if (!name.isEmpty()) {
         int err = 0;
         work_.run(this, QStringLiteral("書き出しています..."), [&](Progress&) {
-            err = writeLine(name, settings_.Append_mode, *bytes, format_.lineEnd);
+            err = writeLine(name, settings_.appends(), *bytes, format_.lineEnd);
         });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());

@@ -43,7 +43,7 @@ void frmSelFileName::cmdOk_Click() {
     if (!name.isEmpty()) {
         int err = 0;
         work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
-            err = writeSelectedRows(name, settings_.Append_mode, rows_, &progress);
+            err = writeSelectedRows(name, settings_.appends(), rows_, &progress);
         });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());

@@ -9,6 +9,12 @@ struct IniSettingsRecord {
     double Page_mode = 0;    // 1: the paper is ejected after every print command
     double FileSel_mode = 0; // 0: ask for the output file every time; otherwise SelFileName
     QString SelFileName;
+
+    // How the program reads the modes: only 1 appends and only 1 ejects after every print
+    // command; only 0 asks for the output file every time.
+    bool appends() const { return Append_mode == 1; }
+    bool ejectsAfterEveryPrint() const { return Page_mode == 1; }
+    bool asksForOutputFile() const { return FileSel_mode == 0; }
 };
 
 // The file's keys, in the order in which every line is tested against them.

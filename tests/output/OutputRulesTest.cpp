@@ -1,6 +1,7 @@
 #include "output/OutputRules.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "settings/IniSettings.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
@@ -40,7 +41,9 @@ TEST_F(Rows, OverwriteReplacesAndAppendAdds) {
     EXPECT_EQ(TempDir::read(out()), "old linethree\r\n");
     ASSERT_EQ(writeSelectedRows(out(), 1, rows), 0);
     EXPECT_EQ(TempDir::read(out()), "old linethree\r\nthree\r\n");
-    ASSERT_EQ(writeSelectedRows(out(), 2, rows), 0); // anything but 1 overwrites
+    IniSettingsRecord two;
+    two.Append_mode = 2; // anything but 1 overwrites
+    ASSERT_EQ(writeSelectedRows(out(), two.appends(), rows), 0);
     EXPECT_EQ(TempDir::read(out()), "three\r\n");
 }
 

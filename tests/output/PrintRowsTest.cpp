@@ -1,6 +1,7 @@
 #include "output/PrintRows.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "settings/IniSettings.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
 
@@ -72,7 +73,9 @@ TEST(RunPrintCommand, SetsTheFontAndEjectsOnlyInPageMode1) {
     EXPECT_EQ(p.family, QStringLiteral("Serif"));
     EXPECT_EQ(p.points, 12);
     EXPECT_TRUE(p.ejected.isEmpty());
-    ASSERT_TRUE(runPrintCommand(p, QStringLiteral("Serif"), 12, 2, body)); // 2 is not 1
+    IniSettingsRecord two;
+    two.Page_mode = 2; // only 1 ejects
+    ASSERT_TRUE(runPrintCommand(p, QStringLiteral("Serif"), 12, two.ejectsAfterEveryPrint(), body));
     EXPECT_TRUE(p.ejected.isEmpty());
     ASSERT_TRUE(runPrintCommand(p, QStringLiteral("Serif"), 12, 1, body));
     ASSERT_EQ(p.ejected.size(), 1);
