@@ -123,17 +123,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::showHelpFile() {
-    FileReadResult file = readWholeFile(helpFile_);
-    if (file.openError || file.readError) {
-        desktop_.exclamation(
-            this, kAppTitle,
-            QStringLiteral("ヘルプファイル %1 を開けません: %2")
-                .arg(helpFile_,
-                     runtime_error::description(file.openError ? file.openError : file.readError)));
-        return;
-    }
-    desktop_.showHelp(this, QStringLiteral("Karvelのヘルプ"),
-                      QString::fromUtf8(file.bytes.data.get(), qsizetype(file.bytes.size)));
+    if (const int err = desktop_.showHelpFile(this, QStringLiteral("Karvelのヘルプ"), helpFile_))
+        desktop_.exclamation(this, kAppTitle,
+                             QStringLiteral("ヘルプファイル %1 を開けません: %2")
+                                 .arg(helpFile_, runtime_error::description(err)));
 }
 
 void frmMain::Form_Unload() {

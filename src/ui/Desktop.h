@@ -37,8 +37,9 @@ class Desktop {
     virtual bool startDetached(const QString& program, const QStringList& arguments, QString* error,
                                std::function<void(int)> failed = {}) = 0;
 
-    // Shows an HTML help text in a window of its own.
-    virtual void showHelp(QWidget* parent, const QString& title, const QString& html) = 0;
+    // Shows the HTML help file at path in a window of its own. Returns 0, or the runtime error
+    // that kept the file from being read (nothing is shown then).
+    virtual int showHelpFile(QWidget* parent, const QString& title, const QString& path) = 0;
 
     // Follows one piece of long work; label says what it does.
     virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) = 0;

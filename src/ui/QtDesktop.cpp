@@ -3,6 +3,7 @@
 #include "FontChooser.h"
 #include "ModalWindows.h"
 #include "OnScreen.h"
+#include "system/FileIO.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -142,15 +143,19 @@ bool QtDesktop::startDetached(const QString& program, const QStringList& argumen
     return true;
 }
 
-void QtDesktop::showHelp(QWidget* parent, const QString& title, const QString& html) {
+int QtDesktop::showHelpFile(QWidget* parent, const QString& title, const QString& path) {
+    const FileReadResult file = readWholeFile(path);
+    if (file.openError || file.readError)
+        return file.openError ? file.openError : file.readError;
     QDialog window(parent);
     window.setWindowTitle(title);
     window.resize(560, 480);
     auto* browser = new QTextBrowser(&window);
     browser->setOpenExternalLinks(true);
-    browser->setHtml(html);
+    browser->setHtml(QString::fromUtf8(file.bytes.data.get(), qsizetype(file.bytes.size)));
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser);
     window.exec();
+    return 0;
 }

@@ -228,14 +228,22 @@ TEST(QtDesktopStart, AFailingProgramsExitCodeIsReported) {
     EXPECT_EQ(code, 3);
 }
 
-TEST_F(Commands, F1ShowsTheHelpFileOrAMessage) {
-    QTest::keyClick(w.get(), Qt::Key_F1);
-    ASSERT_EQ(desktop.messages.size(), 1); // no KARVEL.hlp in the test's program directory
-    EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("KARVEL.hlp")));
-    dir.write(QStringLiteral("KARVEL.hlp"), "<h1>ヘルプ</h1>");
+TEST_F(Commands, F1ShowsTheHelpFileOrWhyNot) {
     QTest::keyClick(w->List1(), Qt::Key_F1);
-    EXPECT_EQ(desktop.helpShown.size(), 1);
-    EXPECT_TRUE(desktop.lastHelpHtml.contains(QStringLiteral("ヘルプ")));
+    EXPECT_EQ(desktop.helpShown, QStringList{dir.file(QStringLiteral("KARVEL.hlp"))});
+    EXPECT_TRUE(desktop.messages.isEmpty());
+    desktop.helpError = runtime_error::PermissionDenied;
+    QTest::keyClick(w.get(), Qt::Key_F1);
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].text,
+              QStringLiteral("ヘルプファイル %1 を開けません: 書き込みできません。")
+                  .arg(dir.file(QStringLiteral("KARVEL.hlp"))));
+}
+
+TEST(QtDesktopHelp, AHelpFileThatCannotBeReadIsNotShown) {
+    TempDir dir;
+    EXPECT_EQ(QtDesktop().showHelpFile(nullptr, QString(), dir.file(QStringLiteral("KARVEL.hlp"))),
+              runtime_error::FileNotFound);
 }
 
 TEST_F(Commands, PrinterSetupGoesToTheDialog) {

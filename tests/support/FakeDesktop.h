@@ -63,11 +63,11 @@ class FakeDesktop : public Desktop {
             failed(startExitCode);
         return startError.isEmpty();
     }
-    QStringList helpShown; // titles
-    QString lastHelpHtml;
-    void showHelp(QWidget*, const QString& title, const QString& html) override {
-        helpShown << title;
-        lastHelpHtml = html;
+    QStringList helpShown; // the files
+    int helpError = 0;     // what reading the help file fails with
+    int showHelpFile(QWidget*, const QString&, const QString& path) override {
+        helpShown << path;
+        return helpError;
     }
     // Long work: the person presses Cancel once it has reported cancelAfter times (-1: never).
     int cancelAfter = -1;
