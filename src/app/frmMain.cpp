@@ -441,7 +441,7 @@ void frmMain::mnuHelpIndex_Click() {
     QString error;
     const QString document = programFilePath(programDir_, QStringLiteral("karvel.doc"));
     // The opener's exit codes: 2 the file is missing, 3 no program opens this kind of file,
-    // 4 the program failed.
+    // 4 the program failed; -1: the opener could not run or crashed.
     QPointer<frmMain> window(this);
     auto failed = [window, document](int code) {
         if (!window)
@@ -450,7 +450,8 @@ void frmMain::mnuHelpIndex_Click() {
             code == 2 ? runtime_error::description(runtime_error::FileNotFound)
             : code == 3 ? QStringLiteral("この種類の文書を開くアプリケーションがありません。")
             : code == 4 ? QStringLiteral("文書を開くアプリケーションが失敗しました。")
-                        : QStringLiteral("xdg-open が終了コード %1 で終わりました。").arg(code);
+            : code == -1 ? QStringLiteral("xdg-open を実行できませんでした。")
+                         : QStringLiteral("xdg-open が終了コード %1 で終わりました。").arg(code);
         window->desktop_.exclamation(window, kAppTitle,
                                      QStringLiteral("%1 を開けません: %2").arg(document, why));
     };

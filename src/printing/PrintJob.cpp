@@ -3,14 +3,44 @@
 #include <QFile>
 #include <QPrintEngine>
 #include <QPrinter>
+#include <algorithm>
 #include <cups/cups.h>
-#include <vector>
+#include <memory>
 
 namespace {
 
 // The job options the print dialog keeps for CUPS (pages per sheet and the like), as
 // name/value pairs, under the print engine's key for them.
 constexpr auto kCupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// CUPS objects, each released by its own function however the job's path ends.
+struct CloseConnection {
+    void operator()(http_t* http) const { httpClose(http); }
+};
+using Connection = std::unique_ptr<http_t, CloseConnection>;
+
+struct FreeDest {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+using Dest = std::unique_ptr<cups_dest_t, FreeDest>;
+
+// A job's options: name/value pairs that CUPS keeps in an array it grows.
+class JobOptions {
+  public:
+    JobOptions() = default;
+    JobOptions(const JobOptions&) = delete;
+    JobOptions& operator=(const JobOptions&) = delete;
+    ~JobOptions() { cupsFreeOptions(count_, options_); }
+    void add(const char* name, const char* value) {
+        count_ = cupsAddOption(name, value, count_, &options_);
+    }
+    int count() const { return count_; }
+    cups_option_t* options() const { return options_; }
+
+  private:
+    int count_ = 0;
+    cups_option_t* options_ = nullptr;
+};
 
 QString reasonOf(ipp_status_t status) {
     switch (status) {
@@ -32,33 +62,27 @@ QString reasonOf(ipp_status_t status) {
 
 PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& pdf,
                        const QString& title, const QPrinter& setup) {
-    cups_dest_t* dest = cupsGetNamedDest(http, printerName.toUtf8().constData(), nullptr);
-    if (!dest) {
+    if (const Dest dest(cupsGetNamedDest(http, printerName.toUtf8().constData(), nullptr)); !dest) {
         const ipp_status_t status = cupsLastError();
         return {false,
                 status <= IPP_STATUS_OK_EVENTS_COMPLETE || status == IPP_STATUS_ERROR_NOT_FOUND
                     ? reasonOf(IPP_STATUS_ERROR_NOT_FOUND)
                     : reasonOf(status)};
     }
-    cupsFreeDests(1, dest);
-    cups_option_t* options = nullptr;
-    int count = 0;
-    count =
-        cupsAddOption("copies", QByteArray::number(setup.copyCount()).constData(), count, &options);
+    JobOptions options;
+    options.add("copies", QByteArray::number(setup.copyCount()).constData());
     const char* sides = setup.duplex() == QPrinter::DuplexLongSide    ? "two-sided-long-edge"
                         : setup.duplex() == QPrinter::DuplexShortSide ? "two-sided-short-edge"
                                                                       : "one-sided";
-    count = cupsAddOption("sides", sides, count, &options);
+    options.add("sides", sides);
     if (QPrintEngine* engine = const_cast<QPrinter&>(setup).printEngine()) {
         const QStringList pairs = engine->property(kCupsOptionsKey).toStringList();
         for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
-            count = cupsAddOption(pairs[i].toUtf8().constData(), pairs[i + 1].toUtf8().constData(),
-                                  count, &options);
+            options.add(pairs[i].toUtf8().constData(), pairs[i + 1].toUtf8().constData());
     }
     const int job =
         cupsPrintFile2(http, printerName.toUtf8().constData(), QFile::encodeName(pdf).constData(),
-                       title.toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
+                       title.toUtf8().constData(), options.count(), options.options());
     if (job > 0)
         return {true, QString()};
     return {false, reasonOf(cupsLastError())};
@@ -69,13 +93,11 @@ PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& 
 PrintJobResult sendPdfToPrinter(const QString& printerName, const QString& pdf,
                                 const QString& title, const QPrinter& setup) {
     // A print system that cannot be reached is told apart from a printer that is gone.
-    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                10000, nullptr);
+    const Connection http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
+                                       cupsEncryption(), 1, 10000, nullptr));
     if (!http)
         return {false, reasonOf(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)};
-    const PrintJobResult result = sendPdf(http, printerName, pdf, title, setup);
-    httpClose(http);
-    return result;
+    return sendPdf(http.get(), printerName, pdf, title, setup);
 }
 
 bool isCompletePdf(const QString& path) {

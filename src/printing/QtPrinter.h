@@ -4,8 +4,11 @@
 #include <QStringList>
 #include <memory>
 
-// The Qt printer: the system's default printer, or, where there is none, a PDF file per
-// document in pdfDirectory named "Karvel-YYYYMMDD-HHMMSS.pdf".
+// The Qt printer: each document is written as a PDF and handed whole to the printer chosen in
+// setup, or else to the system's default printer as it is when the document starts. A document
+// that reaches no printer (none installed, or the print system refuses it) is kept as a PDF
+// file in pdfDirectory named "Karvel-YYYYMMDD-HHMMSS.pdf"; a PDF file chosen in setup gets a
+// name of its own for every document.
 class QtPrinter : public Printer {
   public:
     // With an empty pdfDirectory the default printer is used when one is installed, else PDF

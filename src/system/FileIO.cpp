@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -106,6 +107,26 @@ int readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out)
 
 } // namespace
 
+UniqueFd::UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+UniqueFd::~UniqueFd() {
+    close();
+}
+
+int UniqueFd::close() {
+    if (fd_ < 0)
+        return 0;
+    return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno;
+}
+
 void BufferRelease::operator()(char* p) const {
     large_memory::release(p, size);
 }
@@ -122,25 +143,22 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         return result;
     }
     const QByteArray native = QFile::encodeName(path);
-    int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         result.openError = runtime_error::fromErrno(errno, path);
         return result;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(fd.get(), &st) != 0) {
         result.openError = runtime_error::fromErrno(errno, path);
-        ::close(fd);
         return result;
     }
     if (S_ISDIR(st.st_mode)) {
         result.openError = runtime_error::PathFileAccess;
-        ::close(fd);
         return result;
     }
     if (!S_ISREG(st.st_mode)) {
         result.openError = runtime_error::BadFileName;
-        ::close(fd);
         return result;
     }
     std::size_t capacity = std::size_t(st.st_size);
@@ -148,21 +166,19 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         observer->opened(capacity);
     if (capacity == 0) {
         try {
-            result.readError = readUnsized(fd, path, slack, result.bytes);
+            result.readError = readUnsized(fd.get(), path, slack, result.bytes);
         } catch (const std::bad_alloc&) {
             result.readError = runtime_error::OutOfMemory;
         }
         if (observer && result.bytes.size > 0 &&
             !observer->read(result.bytes.data.get(), result.bytes.size))
             result.readError = runtime_error::OutOfMemory;
-        ::close(fd);
         return result;
     }
     try {
         result.bytes.data = ByteBuffer::allocate(capacity + slack);
     } catch (const std::bad_alloc&) {
         result.readError = runtime_error::OutOfMemory;
-        ::close(fd);
         return result;
     }
     char* const data = result.bytes.data.get();
@@ -174,7 +190,7 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
     while (got < capacity) {
         const std::size_t want = std::min(kReadPiece, capacity - got);
         toucher.waitFor(got + want);
-        ssize_t n = ::read(fd, data + got, want);
+        ssize_t n = ::read(fd.get(), data + got, want);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -190,7 +206,6 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         }
     }
     result.bytes.size = got;
-    ::close(fd);
     return result;
 }
 
@@ -238,25 +253,25 @@ bool replaceFileContent(const QString& path, const QByteArray& bytes) {
         return false;
     const qsizetype slash = native.lastIndexOf('/');
     QByteArray temp = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd >= 0) {
+    if (UniqueFd fd(::mkstemp(temp.data())); fd) {
         // The new file takes the old one's mode and owner, or the umask's mode for a new one.
-        ::fchmod(fd, exists ? old.st_mode & 07777 : 0666 & ~currentUmask());
+        ::fchmod(fd.get(), exists ? old.st_mode & 07777 : 0666 & ~currentUmask());
         if (exists && ::geteuid() == 0)
-            (void)!::fchown(fd, old.st_uid, old.st_gid);
-        bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0 && ::fsync(fd) == 0;
-        ok = (::close(fd) == 0) && ok;
+            (void)!::fchown(fd.get(), old.st_uid, old.st_gid);
+        bool ok =
+            writeAll(fd.get(), bytes.constData(), bytes.size()) == 0 && ::fsync(fd.get()) == 0;
+        ok = fd.close() == 0 && ok;
         if (ok && ::rename(temp.constData(), native.constData()) == 0)
             return true;
         ::unlink(temp.constData());
         return false;
     }
     // The directory takes no new file: write in place if the file itself allows it.
-    fd = ::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    UniqueFd fd(::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
         return false;
-    bool ok = writeAll(fd, bytes.constData(), bytes.size()) == 0;
-    return (::close(fd) == 0) && ok;
+    const bool ok = writeAll(fd.get(), bytes.constData(), bytes.size()) == 0;
+    return fd.close() == 0 && ok;
 }
 
 OutputFile::~OutputFile() {
@@ -271,44 +286,38 @@ int OutputFile::open(const QString& path, bool append) {
     const QByteArray native = QFile::encodeName(path);
     // Opened without blocking, so a FIFO with no reader cannot hang the program; anything but
     // a regular file (or /dev/null) is refused before a byte is written or anything truncated.
-    fd_ = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd_ < 0)
+    UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (!fd)
         return errno == ENXIO ? runtime_error::BadFileName : runtime_error::fromErrno(errno, path);
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !(S_ISREG(st.st_mode) || isDevNull(st))) {
-        ::close(fd_);
-        fd_ = -1;
+    if (::fstat(fd.get(), &st) != 0 || !(S_ISREG(st.st_mode) || isDevNull(st)))
         return runtime_error::BadFileName;
-    }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if ((!append && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) ||
-        ::fcntl(fd_, F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0) {
-        const int err = errno;
-        ::close(fd_);
-        fd_ = -1;
-        return runtime_error::fromErrno(err, path);
-    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if ((!append && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) != 0) ||
+        ::fcntl(fd.get(), F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0)
+        return runtime_error::fromErrno(errno, path);
+    fd_ = std::move(fd);
     buffer_.reset(new char[kOutputBufferSize]);
     used_ = 0;
     return 0;
 }
 
 int OutputFile::flush() {
-    if (fd_ < 0 || used_ == 0)
+    if (!fd_ || used_ == 0)
         return 0;
-    int err = writeAll(fd_, buffer_.get(), used_);
+    int err = writeAll(fd_.get(), buffer_.get(), used_);
     used_ = 0;
     return err ? runtime_error::fromErrno(err, path_) : 0;
 }
 
 int OutputFile::write(const char* data, std::size_t size) {
-    if (fd_ < 0)
+    if (!fd_)
         return runtime_error::BadFileName;
     if (used_ + size > kOutputBufferSize) {
         if (int err = flush())
             return err;
         if (size > kOutputBufferSize) {
-            int e = writeAll(fd_, data, size);
+            int e = writeAll(fd_.get(), data, size);
             return e ? runtime_error::fromErrno(e, path_) : 0;
         }
     }
@@ -318,12 +327,11 @@ int OutputFile::write(const char* data, std::size_t size) {
 }
 
 int OutputFile::close() {
-    if (fd_ < 0)
+    if (!fd_)
         return 0;
     int err = flush();
-    if (::close(fd_) != 0 && err == 0)
-        err = runtime_error::fromErrno(errno, path_);
-    fd_ = -1;
+    if (const int closeError = fd_.close(); closeError != 0 && err == 0)
+        err = runtime_error::fromErrno(closeError, path_);
     buffer_.reset();
     return err;
 }

@@ -53,6 +53,25 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,
 // then left untouched by the rename path).
 bool replaceFileContent(const QString& path, const QByteArray& bytes);
 
+// Owns a file descriptor (-1: none) and closes it when it goes, whichever way its owner's
+// function or life ends.
+class UniqueFd {
+  public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept;
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    ~UniqueFd();
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    // Closes it now (a write's last error may show only here): 0 or the system's error number.
+    int close();
+
+  private:
+    int fd_ = -1;
+};
+
 // An output text file opened for appending or from empty, written through a buffer.
 class OutputFile {
   public:
@@ -71,7 +90,7 @@ class OutputFile {
 
   private:
     int flush();
-    int fd_ = -1;
+    UniqueFd fd_;
     QString path_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

@@ -21,8 +21,8 @@ enum Code {
 
 QString description(int code);
 
-// Maps a system error number onto the runtime's error. nativePath, when given, lets a
-// missing file be told apart from a missing directory.
+// Maps a system error number onto the runtime's error. path, when given, lets a missing file
+// be told apart from a missing directory.
 int fromErrno(int err, const QString& path = QString());
 
 } // namespace runtime_error

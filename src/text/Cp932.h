@@ -1,6 +1,6 @@
 #pragma once
-// Code page 932 (Shift-JIS with the NEC and IBM extensions), the encoding of every text file
-// the program reads or writes.
+// Code page 932 (Shift-JIS with the NEC and IBM extensions): the encoding of KARVEL.INI and of
+// every text file the program reads that is not told to be UTF-8 (see Utf8.h).
 //
 // Text is handled as a sequence of units: one byte, or a lead byte followed by a trail byte.
 // Each unit decodes to exactly one UTF-16 code unit; units that code page 932 does not map

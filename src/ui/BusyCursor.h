@@ -1,8 +1,8 @@
 #pragma once
 #include <QApplication>
 
-// The hourglass while a command prints or writes; the default pointer again afterwards,
-// however the command ends.
+// The hourglass while a command's work runs (loading, searching, printing, writing); the default
+// pointer again afterwards, however the command ends.
 class BusyCursor {
   public:
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

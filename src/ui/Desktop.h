@@ -1,6 +1,7 @@
 #pragma once
-// The port through which the program meets the person at the desk: message boxes and the
-// common dialogs. The Qt implementation shows real modal dialogs; tests answer them.
+// The port through which the program meets the person at the desk: message boxes, the common
+// dialogs, the help window, the progress of long work and other programs it starts. The Qt
+// implementation shows real windows; tests answer them.
 #include "system/Progress.h"
 
 #include <QString>
@@ -32,8 +33,10 @@ class Desktop {
     // The printer setup dialog (printer, paper, orientation); Cancel changes nothing.
     virtual void printerSetup(QWidget* parent, QPrinter& printer) = 0;
 
-    // Starts a program without waiting for it; false with *error set when it cannot start.
-    // When it ends later with a failure, failed receives its exit code (-1: it crashed).
+    // Starts a program and returns at once, without waiting for it to start or to end; false
+    // with *error set when it cannot be started at all (it is not found). When it turns out
+    // later that it could not be executed, or it ends with a failure, failed receives its exit
+    // code (-1: it could not be executed, or it crashed), on the window's thread.
     virtual bool startDetached(const QString& program, const QStringList& arguments, QString* error,
                                std::function<void(int)> failed = {}) = 0;
 

@@ -33,19 +33,19 @@ FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), 
     auto* sizeLabel = new QLabel(QStringLiteral("サイズ(&S):"));
     families = new QListWidget;
     families->addItems(QFontDatabase::families());
-    size = new QLineEdit;
-    auto* validator = new QDoubleValidator(1, kLargestPoints, 2, size);
+    sizeBox = new QLineEdit;
+    auto* validator = new QDoubleValidator(1, kLargestPoints, 2, sizeBox);
     validator->setNotation(QDoubleValidator::StandardNotation);
-    size->setValidator(validator);
+    sizeBox->setValidator(validator);
     sizes = new QListWidget;
     for (int points : QFontDatabase::standardSizes())
         sizes->addItem(QString::number(points));
     familyLabel->setBuddy(families);
-    sizeLabel->setBuddy(size);
+    sizeLabel->setBuddy(sizeBox);
     grid->addWidget(familyLabel, 0, 0);
     grid->addWidget(sizeLabel, 0, 1);
     grid->addWidget(families, 1, 0, 2, 1);
-    grid->addWidget(size, 1, 1);
+    grid->addWidget(sizeBox, 1, 1);
     grid->addWidget(sizes, 2, 1);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 1);
@@ -76,11 +76,11 @@ FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), 
             break;
         }
     }
-    size->setText(pointsText(font.pointSizeF()));
-    connect(families, &QListWidget::currentTextChanged, this, &FontChooser::update);
-    connect(sizes, &QListWidget::currentTextChanged, size, &QLineEdit::setText);
-    connect(size, &QLineEdit::textChanged, this, &FontChooser::update);
-    update();
+    sizeBox->setText(pointsText(font.pointSizeF()));
+    connect(families, &QListWidget::currentTextChanged, this, &FontChooser::showChoice);
+    connect(sizes, &QListWidget::currentTextChanged, sizeBox, &QLineEdit::setText);
+    connect(sizeBox, &QLineEdit::textChanged, this, &FontChooser::showChoice);
+    showChoice();
     families->scrollToItem(families->currentItem(), QAbstractItemView::PositionAtCenter);
 }
 
@@ -88,17 +88,17 @@ QFont FontChooser::chosenFont() const {
     QFont chosen = font_;
     if (families->currentItem())
         chosen.setFamily(families->currentItem()->text());
-    chosen.setPointSizeF(size->text().toDouble());
+    chosen.setPointSizeF(sizeBox->text().toDouble());
     return chosen;
 }
 
-void FontChooser::update() {
+void FontChooser::showChoice() {
     // A size being typed (empty, "0", "10.") is not yet one the program takes.
-    const bool sized = size->hasAcceptableInput() && size->text().toDouble() > 0;
+    const bool sized = sizeBox->hasAcceptableInput() && sizeBox->text().toDouble() > 0;
     ok->setEnabled(sized && families->currentItem());
     if (sized)
         sample->setFont(chosenFont());
-    const QList<QListWidgetItem*> same = sizes->findItems(size->text(), Qt::MatchExactly);
+    const QList<QListWidgetItem*> same = sizes->findItems(sizeBox->text(), Qt::MatchExactly);
     if (!same.isEmpty() && sizes->currentItem() != same.front()) {
         const QSignalBlocker quiet(sizes);
         sizes->setCurrentItem(same.front());

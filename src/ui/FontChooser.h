@@ -18,12 +18,14 @@ class FontChooser : public QDialog {
     QFont chosenFont() const;
 
     QListWidget* families;
-    QLineEdit* size;
+    QLineEdit* sizeBox; // the size in points, typed or taken from the list
     QListWidget* sizes;
     QLabel* sample;
     QPushButton* ok;
 
   private:
-    void update();
+    // Shows the current choice: the sample in it, OK only for a size the program takes, and
+    // the typed size marked in the list.
+    void showChoice();
     QFont font_;
 };

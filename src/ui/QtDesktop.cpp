@@ -121,8 +121,9 @@ bool QtDesktop::startDetached(const QString& program, const QStringList& argumen
         *error = QStringLiteral("%1 が見つかりません。").arg(program);
         return false;
     }
-    // The program runs on its own; the window keeps working and hears of it only when it fails
-    // (an opener such as xdg-open ends as soon as it has handed the document on).
+    // The program runs on its own; the window neither waits for it to start nor for it to end,
+    // and hears of it only when it fails: it cannot be executed after all, or it ends with an
+    // error (an opener such as xdg-open ends as soon as it has handed the document on).
     auto* process = new QProcess(qApp);
     process->setProgram(program);
     process->setArguments(arguments);
@@ -135,11 +136,20 @@ bool QtDesktop::startDetached(const QString& program, const QStringList& argumen
                              failed(status == QProcess::NormalExit ? code : -1);
                      });
     process->start();
-    if (!process->waitForStarted(10000)) {
+    if (process->state() == QProcess::NotRunning) { // no process could be made at all
         *error = process->errorString();
         delete process;
         return false;
     }
+    // Whether the program could be executed is known only later; no finished() follows then.
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failed](QProcess::ProcessError why) {
+                         if (why != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         if (failed)
+                             failed(-1);
+                     });
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The desktop port on Qt's own dialogs and message boxes.
+// The desktop port on Qt: its message boxes and file and print dialogs, the program's own font
+// chooser, a help window and the progress window.
 #include "Desktop.h"
 #include "ProgressWindow.h"
 

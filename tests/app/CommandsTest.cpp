@@ -9,6 +9,7 @@
 #include "system/RuntimeError.h"
 #include "ui/QtDesktop.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -223,9 +224,21 @@ TEST(QtDesktopStart, AFailingProgramsExitCodeIsReported) {
     ASSERT_TRUE(desktop.startDetached(QStringLiteral("sh"),
                                       {QStringLiteral("-c"), QStringLiteral("exit 3")}, &error,
                                       [&](int c) { code = c; }));
-    for (int i = 0; i < 500 && code == 0; ++i)
-        QTest::qWait(10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return code != 0; }));
     EXPECT_EQ(code, 3);
+}
+
+// A file that looks like a program but cannot be executed is found out only after the start has
+// returned; the failure still reaches the caller.
+TEST(QtDesktopStart, AProgramThatCannotBeExecutedIsReported) {
+    TempDir dir;
+    const QString program = dir.write(QStringLiteral("not-a-program"), "\x01\x02\x03\x04");
+    ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner));
+    QtDesktop desktop;
+    QString error;
+    bool reported = false;
+    ASSERT_TRUE(desktop.startDetached(program, {}, &error, [&](int c) { reported = c == -1; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reported; }));
 }
 
 TEST_F(Commands, F1ShowsTheHelpFileOrWhyNot) {

@@ -18,14 +18,14 @@ TEST(FontChooser, OffersFaceAndSizeWithAJapaneseSample) {
     start.setPointSizeF(9);
     FontChooser d(nullptr, start);
     EXPECT_EQ(d.families->currentItem()->text(), start.family());
-    EXPECT_EQ(d.size->text(), QStringLiteral("9"));
+    EXPECT_EQ(d.sizeBox->text(), QStringLiteral("9"));
     EXPECT_EQ(d.sizes->currentItem()->text(), QStringLiteral("9"));
     EXPECT_TRUE(d.sample->text().contains(QStringLiteral("あ")));
     // Nothing the program would drop: no weight, style or effects.
     EXPECT_TRUE(d.findChildren<QCheckBox*>().isEmpty());
 
     d.sizes->setCurrentItem(d.sizes->findItems(QStringLiteral("12"), Qt::MatchExactly).front());
-    EXPECT_EQ(d.size->text(), QStringLiteral("12"));
+    EXPECT_EQ(d.sizeBox->text(), QStringLiteral("12"));
     EXPECT_EQ(d.sample->font().pointSizeF(), 12);
     const QString other = d.families->item(0)->text();
     d.families->setCurrentRow(0);
@@ -53,12 +53,12 @@ TEST(FontChooser, TakesOnlySizesTheProgramTakes) {
                  {"0", "0", false},      {"abc", "", false},   {"-3", "3", true},
                  {"1000", "100", true},  {"10.", "10.", true}, {"0.5", "0.5", false}};
     for (const auto& c : cases) {
-        d.size->clear();
-        QTest::keyClicks(d.size, QString::fromLatin1(c.typed));
-        EXPECT_EQ(d.size->text(), QString::fromLatin1(c.kept)) << c.typed;
+        d.sizeBox->clear();
+        QTest::keyClicks(d.sizeBox, QString::fromLatin1(c.typed));
+        EXPECT_EQ(d.sizeBox->text(), QString::fromLatin1(c.kept)) << c.typed;
         EXPECT_EQ(d.ok->isEnabled(), c.taken) << c.typed;
     }
-    d.size->setText(QStringLiteral("10.5"));
+    d.sizeBox->setText(QStringLiteral("10.5"));
     EXPECT_EQ(d.chosenFont().pointSizeF(), 10.5);
 }
 
