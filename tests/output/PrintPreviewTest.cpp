@@ -69,15 +69,6 @@ TEST_F(Record, HoldsTheLinesOfEachSheetOfThePdf) {
     EXPECT_EQ(printer.openSheets().sheets, 1);
 }
 
-TEST_F(Record, PageMode1EmptiesItAfterEachCommand) {
-    ASSERT_TRUE(print({QStringLiteral("one"), QStringLiteral("two")}, 0));
-    EXPECT_EQ(printer.openSheets().lines.size(), 2);
-    EXPECT_EQ(printer.openSheets().linesOnLastSheet, 2);
-    ASSERT_TRUE(print({QStringLiteral("three")}, 1));
-    EXPECT_TRUE(printer.openSheets().lines.isEmpty());
-    EXPECT_EQ(printer.openSheets().linesOnLastSheet, 0);
-}
-
 // "Roughly how many more fit" is exact for the current font: that many more lines stay on the
 // sheet, one more starts the next, on every paper and at every size.
 TEST_F(Record, TheLinesThatStillFitFillTheSheetExactly) {

@@ -91,14 +91,6 @@ TEST_F(PrintSystem, LinesPileUpOnOneSheetAndGoAsOneJob) {
     EXPECT_TRUE(keptPdfs().isEmpty());
 }
 
-TEST_F(PrintSystem, PageMode1SendsAJobPerCommand) {
-    ASSERT_TRUE(printRows({"one"}, 1));
-    ASSERT_TRUE(printRows({"two"}, 1));
-    const auto jobs = newJobs();
-    ASSERT_EQ(jobs.size(), 2);
-    EXPECT_TRUE(pdfToText(jobs[1].document).contains("two"));
-}
-
 TEST_F(PrintSystem, ARejectingQueueKeepsThePagesAndSaysSo) {
     cups->command(QStringLiteral("cupsreject"), {QStringLiteral("virtual")});
     ASSERT_TRUE(printRows({"kept line"}, 0));
