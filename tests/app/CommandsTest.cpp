@@ -2,6 +2,7 @@
 #include "app/frmMain.h"
 #include "listview/LineListView.h"
 #include "output/PrintPreview.h"
+#include "settings/NumberRules.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
@@ -38,40 +39,29 @@ class Commands : public ::testing::Test {
     std::unique_ptr<frmMain> w;
 };
 
-TEST_F(Commands, EnlargeAndShrinkWalkTheSizeSequence) {
-    QFont f = w->List1()->font();
-    f.setPointSizeF(5);
-    w->List1()->setFont(f);
-    std::vector<double> sizes;
-    for (int i = 0; i < 21; ++i) {
-        trigger(i % 2 ? "btnBig" : "mnuEditBig");
-        sizes.push_back(listSize());
-    }
-    EXPECT_EQ(sizes, (std::vector<double>{6,  7,  8,  9,  10, 12, 14, 16,  19,  22, 26,
-                                          31, 37, 44, 52, 62, 74, 88, 105, 120, 120}));
-    EXPECT_EQ(sizePanel(), QStringLiteral(" 105pts.")); // the clamping steps leave the panel
-    sizes.clear();
-    for (int i = 0; i < 14; ++i) {
-        trigger(i % 2 ? "btnSmall" : "mnuEditSmall");
-        sizes.push_back(listSize());
-    }
-    EXPECT_EQ(sizes, (std::vector<double>{96, 76, 60, 48, 38, 30, 24, 19, 15, 12, 9, 7, 5, 5}));
-    EXPECT_EQ(sizePanel(), QStringLiteral(" 5pts.")); // 7 -> 5 by the 0.8 step shows
-}
-
-TEST_F(Commands, FontStepsFromOddSizes) {
-    struct Case {
+// Enlarging takes a fifth more and shrinking a fifth less, rounded down, within 5 to 120
+// points; the clamping step leaves the size panel as it was.
+TEST_F(Commands, FontStepsFromMenuAndToolbar) {
+    const struct {
         double from;
-        bool bigger;
+        const char* command;
         double to;
-    } cases[] = {{9.75, true, 11}, {150, false, 120}, {120, false, 96}, {6, false, 5},
-                 {7, false, 5},    {105, true, 120},  {100, true, 120}, {99, true, 118}};
-    for (const Case& c : cases) {
+        bool panel;
+    } cases[] = {{5, "mnuEditBig", 6, true},      {9.75, "btnBig", 11, true},
+                 {99, "mnuEditBig", 118, true},   {100, "btnBig", 120, false},
+                 {105, "mnuEditBig", 120, false}, {150, "mnuEditSmall", 120, true},
+                 {120, "btnSmall", 96, true},     {7, "mnuEditSmall", 5, true},
+                 {6.26, "btnSmall", 5, true},     {6.25, "mnuEditSmall", 5, false}};
+    for (const auto& c : cases) {
         QFont f = w->List1()->font();
         f.setPointSizeF(c.from);
         w->List1()->setFont(f);
-        trigger(c.bigger ? "mnuEditBig" : "mnuEditSmall");
-        EXPECT_EQ(listSize(), c.to) << c.from;
+        w->findChild<QLabel*>(QStringLiteral("FontSize"))->setText(QStringLiteral("before"));
+        trigger(c.command);
+        EXPECT_EQ(listSize(), c.to) << c.from << " " << c.command;
+        EXPECT_EQ(sizePanel(), c.panel ? QString::fromLatin1(numbers::fontSizeText(c.to))
+                                       : QStringLiteral("before"))
+            << c.from << " " << c.command;
     }
 }
 
@@ -91,11 +81,14 @@ TEST_F(Commands, FontDialogSetsListPrinterAndPanelsEvenOnCancel) {
                     .contains("FontName=DejaVu Serif\r\nFontSize= 13 \r\n"));
 }
 
-TEST_F(Commands, PrintAndEjectFromMenuAndToolbar) {
+// Lines pile up on the open page until it is ejected, or are ejected at once in page mode 1.
+TEST_F(Commands, PrintAndEjectFromMenuAndToolbarAndPageMode1) {
     trigger("mnuFilePrint");
+    w->IniSettings.Page_mode = 2; // only 1 ejects
     trigger("btnPrint");
     EXPECT_TRUE(printer.ejected.isEmpty());
     EXPECT_EQ(printer.family, w->List1()->font().family());
+    EXPECT_EQ(printer.points, listSize());
     trigger("btnPage");
     ASSERT_EQ(printer.ejected.size(), 1);
     EXPECT_EQ(printer.ejected[0], (QStringList{"one", "three", "one", "three"}));
@@ -103,8 +96,24 @@ TEST_F(Commands, PrintAndEjectFromMenuAndToolbar) {
     EXPECT_TRUE(desktop.messages.isEmpty());
     w->IniSettings.Page_mode = 1;
     trigger("mnuFilePrint");
-    EXPECT_EQ(printer.ejected.size(), 2);
+    ASSERT_EQ(printer.ejected.size(), 2);
+    EXPECT_EQ(printer.ejected[1], (QStringList{"one", "three"}));
     EXPECT_EQ(w->LineList.selectedCount(), 2u);
+}
+
+// A page the printer could not take is told in the printer's words (which printer, why, where
+// the pages were kept), once.
+TEST_F(Commands, AFailedEjectShowsThePrintersMessage) {
+    trigger("mnuFilePrint");
+    printer.endDocFailure = QStringLiteral("プリンタ office に印刷できません: 見つかりません。"
+                                           "ページは /home/taro/Karvel-20261201-090001.pdf に"
+                                           "保存しました。");
+    trigger("mnuFilePaper");
+    ASSERT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(desktop.messages[0].title, QStringLiteral("Karvel"));
+    EXPECT_EQ(desktop.messages[0].text, printer.endDocFailure);
+    trigger("btnPage"); // the page is gone: nothing more to say
+    EXPECT_EQ(desktop.messages.size(), 1);
 }
 
 TEST_F(Commands, APrinterFailureIsReported) {
@@ -259,11 +268,6 @@ TEST(QtDesktopHelp, AHelpFileThatCannotBeReadIsNotShown) {
               runtime_error::FileNotFound);
 }
 
-TEST_F(Commands, PrinterSetupGoesToTheDialog) {
-    trigger("mnuPrnSet"); // a printer double has nothing to set up
-    EXPECT_EQ(desktop.printerSetups, 0);
-}
-
 // Told to stop from outside, the program keeps what the close box keeps: the lines on the open
 // page are printed and the settings are written.
 TEST_F(Commands, ATerminationSignalEndsThePageAndSavesTheSettings) {
@@ -272,9 +276,7 @@ TEST_F(Commands, ATerminationSignalEndsThePageAndSavesTheSettings) {
     ASSERT_TRUE(printer.ejected.isEmpty());
     w->IniSettings.FileSel_mode = 1;
     ::raise(SIGTERM);
-    for (int i = 0; i < 500 && !sessionEnd.terminated(); ++i)
-        QTest::qWait(10);
-    ASSERT_TRUE(sessionEnd.terminated());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sessionEnd.terminated(); }, 5000));
     ASSERT_EQ(printer.ejected.size(), 1);
     EXPECT_EQ(printer.ejected[0], (QStringList{"one", "three"}));
     EXPECT_TRUE(TempDir::read(dir.file(QStringLiteral("KARVEL.INI"))).contains("FileSel_mode= 1 "));

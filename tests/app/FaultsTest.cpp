@@ -9,7 +9,6 @@
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
-#include "system/FileIO.h"
 #include "system/RuntimeError.h"
 
 #include <QDir>
@@ -80,21 +79,6 @@ TEST_F(Faults, TenMillionEmptyLines) {
     EXPECT_EQ(StrSearch(QString(), rows), 0u); // empty rows are never found
 }
 
-TEST_F(Faults, WhatIsNoTextFileGivesAMessageAndKeepsTheList) {
-    const QString fifo = dir.file(QStringLiteral("fifo"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    auto w = start(dir.path(), dir.write(QStringLiteral("keep.txt"), "kept\r\n"));
-    for (const QString& bad : {dir.path(), fifo, QStringLiteral("/dev/null")}) {
-        desktop.openAnswers = {bad};
-        w->findChild<QAction*>(QStringLiteral("mnuFileOpen"))->trigger();
-        EXPECT_EQ(w->LineCount(), 1u) << bad.toStdString();
-    }
-    ASSERT_EQ(desktop.messages.size(), 3);
-    EXPECT_EQ(desktop.messages[0].text, QStringLiteral("パス名が無効です。"));
-    EXPECT_EQ(desktop.messages[1].text, QStringLiteral("ファイル名または番号が不正です。"));
-    EXPECT_EQ(desktop.messages[0].title, QStringLiteral("Karvel"));
-}
-
 TEST_F(Faults, UnusualNamesLoadAndWrite) {
     const QString names[] = {QStringLiteral("with blanks .txt"),
                              QStringLiteral("\"quoted\" 'name'.txt"),
@@ -140,13 +124,6 @@ TEST_F(Faults, SettingsThatCannotBeWrittenAreSkippedSilently) {
     v->close();
     EXPECT_EQ(desktop.messages.size(), 1);
     EXPECT_TRUE(QFileInfo(dir.file(QStringLiteral("KARVEL.INI"))).isDir());
-}
-
-TEST_F(Faults, ASettingsWriteThatFailsLeavesTheOldFile) {
-    // A full disk for the new file: the old settings stay as they were.
-    const QString ini = dir.write(QStringLiteral("KARVEL.INI"), "Page_mode=1\r\n");
-    ASSERT_FALSE(replaceFileContent(QStringLiteral("/dev/full/KARVEL.INI"), "x"));
-    EXPECT_EQ(TempDir::read(ini), "Page_mode=1\r\n");
 }
 
 // Under an address-space limit, with the program's own libraries and window loaded: a file too

@@ -10,17 +10,21 @@
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
-#include "ui/FitToText.h"
 #include "ui/JapaneseFont.h"
 #include "ui/LongWork.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QStatusBar>
+#include <QStyleOption>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -33,21 +37,60 @@ QString describe(const QWidget* w) {
                .arg(w->height());
 }
 
-// Texts fit, children stay inside their parent (below a frame's caption), siblings apart.
+// Where the style draws a control's text and the room that text takes in the control's own font,
+// measured here from the style's rectangles; none for a control without a caption.
+std::optional<std::pair<QRect, QSize>> roomAndText(const QWidget* w) {
+    const QFontMetrics fm(w->font());
+    auto size = [&](const QString& text) { return fm.size(Qt::TextShowMnemonic, text); };
+    QStyle* style = w->style();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
+        if (button->text().isEmpty())
+            return std::nullopt;
+        QStyleOptionButton opt;
+        opt.initFrom(w);
+        opt.text = button->text();
+        const auto element = qobject_cast<const QRadioButton*>(w) ? QStyle::SE_RadioButtonContents
+                             : qobject_cast<const QCheckBox*>(w)  ? QStyle::SE_CheckBoxContents
+                                                                  : QStyle::SE_PushButtonContents;
+        return std::pair{style->subElementRect(element, &opt, w), size(button->text())};
+    }
+    if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        if (label->text().isEmpty())
+            return std::nullopt;
+        const QRect area = label->contentsRect();
+        const int flags = Qt::TextShowMnemonic | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        return std::pair{area, fm.boundingRect(area, flags, label->text()).size()};
+    }
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w)) {
+        // The box scrolls sideways: one line's height has to fit inside its frame.
+        QStyleOptionFrame opt;
+        opt.initFrom(w);
+        opt.lineWidth = edit->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+        return std::pair{style->subElementRect(QStyle::SE_LineEditContents, &opt, w),
+                         QSize(0, fm.height())};
+    }
+    if (const auto* box = qobject_cast<const QGroupBox*>(w); box && !box->title().isEmpty())
+        return std::pair{box->rect(), size(box->title()) + QSize(2 * fm.averageCharWidth(), 0)};
+    return std::nullopt;
+}
+
+// Texts fit, children stay inside their parent (below a frame's caption line), siblings apart.
 void expectTidy(const QWidget* parent, double points) {
     const QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    const auto* frame = qobject_cast<const QGroupBox*>(parent);
+    const int caption =
+        frame && !frame->title().isEmpty() ? QFontMetrics(frame->font()).height() : 0;
     for (const QWidget* w : children) {
         // The size grip keeps to its corner by rules of its own.
         if (w->isWindow() || !w->isVisible() || w->inherits("QSizeGrip"))
             continue;
-        if (const auto room = textRoom(w)) {
-            EXPECT_GE(room->area.width(), room->text.width())
+        if (const auto room = roomAndText(w)) {
+            EXPECT_GE(room->first.width(), room->second.width())
                 << qPrintable(describe(w)) << " at " << points << " pt";
-            EXPECT_GE(room->area.height(), room->text.height())
+            EXPECT_GE(room->first.height(), room->second.height())
                 << qPrintable(describe(w)) << " at " << points << " pt";
         }
-        const QRect inside = parent->rect().adjusted(0, captionBottom(parent), 0, 0);
-        EXPECT_TRUE(inside.contains(w->geometry()))
+        EXPECT_TRUE(parent->rect().adjusted(0, caption, 0, 0).contains(w->geometry()))
             << qPrintable(describe(w)) << " leaves its parent at " << points << " pt";
         for (const QWidget* o : children)
             if (o != w && o->isVisible() && !o->isWindow() && !o->inherits("QSizeGrip")) {

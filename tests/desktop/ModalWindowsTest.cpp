@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +36,9 @@ TEST(ModalWindows, AMinimizedModalDialogComesBackWithItsProgram) {
     free.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&free));
     free.showMinimized();
-    QTest::qWait(200);
+    bool passed = false; // once whatever the state change queued has run
+    QTimer::singleShot(0, &free, [&passed] { passed = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return passed; }));
     EXPECT_TRUE(free.isMinimized());
     qApp->removeEventFilter(&stayUp);
 }

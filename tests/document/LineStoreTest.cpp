@@ -2,7 +2,6 @@
 #include "document/TextRead.h"
 #include "support/ReferenceText.h"
 #include "support/TempDir.h"
-#include "system/RuntimeError.h"
 #include "text/Cp932.h"
 
 #include <cstring>
@@ -72,6 +71,11 @@ TEST(TextRead, TellsUtf8FromCodePage932) {
     QByteArray utf8TooManyBad;
     for (int i = 0; i < 10; ++i)
         utf8TooManyBad += "接続 \xff\n";
+    // UTF-8 keeps at most one broken sequence per thousand good ones.
+    const QByteArray thousand = QByteArray("接").repeated(1000), broken = "\xff\n";
+    const QByteArray nineHundredNinetyNine = thousand.left(999 * 3);
+    // The first 64 KiB hold a broken byte and nothing good, the Japanese comes after.
+    const QByteArray lateJapanese = "x\xff\n" + QByteArray(66000, 'a') + "\n" + thousand + "\n";
     struct Case {
         const char* name;
         QByteArray bytes;
@@ -92,6 +96,12 @@ TEST(TextRead, TellsUtf8FromCodePage932) {
         {"utf-8 with one invalid byte late", largeUtf8WithOneBadByte, Utf8, "2026-12-01 接続 OK"},
         {"utf-8 with too many invalid bytes", utf8TooManyBad, Cp932,
          cp932::decode(utf8TooManyBad.left(utf8TooManyBad.indexOf('\n')))},
+        {"one invalid per thousand valid", thousand + broken, Utf8,
+         QString(1000, QChar(0x63A5)) + QChar(0xFFFD)},
+        {"one invalid per 999 valid", nineHundredNinetyNine + broken, Cp932,
+         cp932::decode(nineHundredNinetyNine + "\xff")},
+        {"a broken byte early, japanese after 64 KiB", lateJapanese, Utf8,
+         QStringLiteral("x\uFFFD")},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -156,18 +166,6 @@ TEST(TextRead, RowsKeepTheirExactBytes) {
     EXPECT_EQ(store.rowBytes(1).toByteArray(), odd);
     EXPECT_EQ(store.rowBytes(2).toByteArray(), both + "\tx");
     EXPECT_EQ(store.rowText(2), QStringLiteral("纊纊\tx"));
-}
-
-TEST(TextRead, AFailedOpenKeepsTheOldRowsAndSelection) {
-    TempDir dir;
-    LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("a.txt"), "one\r\ntwo\r\n"), store), 0);
-    store.setSelected(1, true);
-    EXPECT_EQ(text_read(dir.file(QStringLiteral("missing.txt")), store),
-              runtime_error::FileNotFound);
-    EXPECT_EQ(text_read(dir.path(), store), runtime_error::PathFileAccess);
-    EXPECT_EQ(rows(store), (QStringList{"one", "two"}));
-    EXPECT_TRUE(store.isSelected(1));
 }
 
 TEST(TextRead, ASecondLoadClearsRowsAndSelection) {

@@ -90,18 +90,6 @@ TEST_F(ListFixture, TheCurrentRowIsOutlinedWhileTheListHasTheFocus) {
     EXPECT_NE(focused, unfocused);
 }
 
-TEST_F(ListFixture, HorizontalRangeIsFixed) {
-    EXPECT_EQ(view.horizontalScrollBar()->maximum(),
-              LineListView::kHorizontalExtent - view.viewport()->width());
-    view.resize(500, 200);
-    EXPECT_EQ(view.horizontalScrollBar()->maximum(),
-              LineListView::kHorizontalExtent - view.viewport()->width());
-}
-
-} // namespace
-
-namespace {
-
 // The copy key puts the selected rows on the real clipboard, decoded, one line feed each.
 TEST(CopyKey, CopiesTheSelectedRowsAsText) {
     struct Case {
@@ -127,6 +115,7 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
          {1},
          QStringLiteral("bad \uFFFD\n")},
         {"empty rows", "\r\n\r\nx\r\n", {0, 1}, QStringLiteral("\n\n")},
+        {"nothing selected: the clipboard as it was", "a\r\n", {}, QStringLiteral("before")},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -140,17 +129,6 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
         QTest::keySequence(&view, QKeySequence::Copy);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copied) << c.name;
     }
-}
-
-TEST(CopyKey, NothingSelectedLeavesTheClipboardAsItWas) {
-    TempDir dir;
-    LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), "a\r\nb\r\n"), store), 0);
-    LineListView view(store);
-    view.show();
-    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
-    QTest::keySequence(&view, QKeySequence::Copy);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
 }
 
 TEST(CopyKey, ALargeSelectionIsCopiedWhole) {

@@ -42,7 +42,6 @@ TEST_F(OutputDialogs, SelFileNameWritesAndRemembersOnlyAfterSuccess) {
         frmSelFileName d(&main, settings, rows, desktop, work);
         EXPECT_EQ(d.txtSelFileName->text(), QString()); // first use: empty
         EXPECT_EQ(d.pos(), main.pos() + QPoint(7, 7));  // 100 twips
-        EXPECT_TRUE(d.windowFlags() & Qt::Tool);
         d.show();
         QTest::keyClicks(d.txtSelFileName, out);
         QTest::keyClick(d.txtSelFileName, Qt::Key_Return); // only moves the focus
@@ -109,60 +108,45 @@ TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
     EXPECT_EQ(printer.line, QStringList{QStringLiteral("見出し")});
     EXPECT_EQ(printer.family, QStringLiteral("Serif"));
     EXPECT_TRUE(printer.ejected.isEmpty());
-
-    settings.Page_mode = 1;
-    frmComment empty(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
-    empty.show();
-    button(empty, "cmdPrint")->click();
-    ASSERT_EQ(printer.ejected.size(), 1);
-    EXPECT_EQ(printer.ejected[0], (QStringList{QStringLiteral("見出し"), QString()}));
 }
 
-TEST_F(OutputDialogs, CommentIsWrittenWithVariantsMapped) {
-    const QString out = dir.file(QStringLiteral("c.txt"));
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
-    d.show();
-    d.txtComment->setText(QString(QChar(0x301C)) + QStringLiteral("注"));
-    desktop.saveAnswers = {out};
-    button(d, "cmdFile")->click();
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(TempDir::read(out), QByteArray("\x81\x60") + sjis("注") + "\r\n");
-    EXPECT_EQ(settings.SelFileName, QString());
-}
-
-// The comment follows the document in the list: UTF-8 holds every character as typed.
+// The comment is written in the document's encoding and line end: code page 932 with the forms
+// of what an input method types, UTF-8 as typed; a character code page 932 lacks is refused
+// with its name, and the dialog and the file stay as they were.
 TEST_F(OutputDialogs, CommentFollowsTheDocumentsEncodingAndLineEnd) {
-    const QString out = dir.file(QStringLiteral("c.txt"));
-    const TextFormat utf8Lf{LineEndStyle::Lf, TextEncoding::Utf8};
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work, utf8Lf);
-    d.show();
-    d.txtComment->setText(QStringLiteral("9:00\u301C 😀 注"));
-    desktop.saveAnswers = {out};
-    button(d, "cmdFile")->click();
-    EXPECT_TRUE(desktop.messages.isEmpty());
-    EXPECT_EQ(TempDir::read(out), QByteArray("9:00\xe3\x80\x9c \xf0\x9f\x98\x80 \xe6\xb3\xa8\n"));
-
-    const TextFormat cp932Lf{LineEndStyle::Lf, TextEncoding::Cp932};
-    frmComment e(&main, settings, printer, QFont(), PrintMargins{}, desktop, work, cp932Lf);
-    e.show();
-    e.txtComment->setText(QStringLiteral("注"));
-    desktop.saveAnswers = {out};
-    button(e, "cmdFile")->click();
-    EXPECT_EQ(TempDir::read(out), sjis("注") + "\n");
-}
-
-TEST_F(OutputDialogs, CommentWithoutACodePageFormIsRefusedAndKept) {
-    const QString out = dir.write(QStringLiteral("c.txt"), "precious\r\n");
-    frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work);
-    d.show();
-    d.txtComment->setText(QStringLiteral("smile 😀"));
-    desktop.saveAnswers = {out};
-    button(d, "cmdFile")->click();
-    ASSERT_EQ(desktop.messages.size(), 1);
-    EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("U+1F600")));
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(d.txtComment->text(), QStringLiteral("smile 😀"));
-    EXPECT_EQ(TempDir::read(out), "precious\r\n");
+    using enum TextEncoding;
+    using enum LineEndStyle;
+    const struct {
+        TextFormat format;
+        QString typed;
+        QByteArray written; // empty: refused
+    } cases[] = {
+        {{Cr, Cp932}, "\u301C注", "\x81\x60" + sjis("注") + "\r\n"},
+        {{Lf, Cp932}, "注", sjis("注") + "\n"},
+        {{Lf, Utf8}, "9:00\u301C 😀 注", "9:00\xe3\x80\x9c \xf0\x9f\x98\x80 \xe6\xb3\xa8\n"},
+        {{Cr, Cp932}, "smile 😀", {}},
+    };
+    for (const auto& c : cases) {
+        desktop.messages.clear();
+        const QString out = dir.write(QStringLiteral("c.txt"), "precious\r\n");
+        frmComment d(&main, settings, printer, QFont(), PrintMargins{}, desktop, work, c.format);
+        d.show();
+        d.txtComment->setText(c.typed);
+        desktop.saveAnswers = {out};
+        button(d, "cmdFile")->click();
+        if (c.written.isEmpty()) {
+            ASSERT_EQ(desktop.messages.size(), 1);
+            EXPECT_TRUE(desktop.messages[0].text.contains(QStringLiteral("U+1F600")));
+            EXPECT_TRUE(d.isVisible());
+            EXPECT_EQ(d.txtComment->text(), c.typed);
+            EXPECT_EQ(TempDir::read(out), "precious\r\n");
+        } else {
+            EXPECT_TRUE(desktop.messages.isEmpty()) << qPrintable(c.typed);
+            EXPECT_FALSE(d.isVisible());
+            EXPECT_EQ(TempDir::read(out), c.written) << qPrintable(c.typed);
+        }
+    }
+    EXPECT_EQ(settings.SelFileName, QString());
 }
 
 TEST_F(OutputDialogs, CommentWriteFailureKeepsTheDialogAndCancelClosesIt) {

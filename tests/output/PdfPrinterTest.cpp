@@ -1,53 +1,40 @@
-#include "document/LineStore.h"
-#include "document/TextRead.h"
-#include "output/PrintRows.h"
+// The real printer writing PDF files: what each document holds, and the record of the open
+// document that the preview draws, the same lines on the same sheets as the PDF.
+#include "output/PrintPreview.h"
 #include "printing/QtPrinter.h"
+#include "support/PdfText.h"
 #include "support/TempDir.h"
 
 #include <QDir>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QPrinter>
-#include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 // Compatibility forms (the extractor reports some CJK glyphs as radicals) folded back.
 QString pdfText(const QString& pdf) {
-    return run("pdftotext", {"-layout", pdf, "-"}).normalized(QString::NormalizationForm_KC);
-}
-int pdfPages(const QString& pdf) {
-    const QString info = run("pdfinfo", {pdf});
-    const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
-    return at < 0 ? -1 : info.mid(at + 6).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    return pdfToText(pdf, {QStringLiteral("-layout")}).normalized(QString::NormalizationForm_KC);
 }
 
 class PdfPrinting : public ::testing::Test {
   protected:
-    bool printRows(const QStringList& texts, double pageMode, double points = 10,
-                   const QString& family = QStringLiteral("DejaVu Sans")) {
-        return runPrintCommand(printer, family, points, pageMode, [&] {
-            for (const QString& t : texts)
-                if (!printRow(printer, t, PrintMargins{}))
-                    return false;
-            return true;
-        });
+    bool print(const QStringList& rows, double pageMode, double points = 10,
+               const QString& family = QStringLiteral("DejaVu Sans")) {
+        return printRows(printer, rows, pageMode, points, family);
     }
     TempDir out;
     QtPrinter printer{out.path()};
 };
 
 TEST_F(PdfPrinting, TwoPrintCommandsShareOneSheetUntilEjected) {
-    ASSERT_TRUE(printRows({"first group", "日本語の行"}, 0));
-    ASSERT_TRUE(printRows({"second group"}, 0));
+    ASSERT_TRUE(print({"first group", "日本語の行"}, 0));
+    ASSERT_TRUE(print({"second group"}, 0));
     EXPECT_TRUE(printer.writtenFiles().isEmpty()); // nothing reaches the printer yet
     ASSERT_TRUE(printer.endDoc());
     ASSERT_EQ(printer.writtenFiles().size(), 1);
@@ -60,39 +47,16 @@ TEST_F(PdfPrinting, TwoPrintCommandsShareOneSheetUntilEjected) {
     EXPECT_TRUE(a >= 0 && a < b && b < c) << text.toStdString();
     EXPECT_TRUE(printer.endDoc()); // ejecting again: no sheet, no failure
     EXPECT_EQ(printer.writtenFiles().size(), 1);
-}
-
-TEST_F(PdfPrinting, PageMode1GivesOneDocumentPerCommand) {
-    ASSERT_TRUE(printRows({"one"}, 1));
-    ASSERT_TRUE(printRows({"two"}, 1));
+    ASSERT_TRUE(print({"next document"}, 1)); // within the same second: a file of its own
     ASSERT_EQ(printer.writtenFiles().size(), 2);
-    EXPECT_NE(printer.writtenFiles()[0], printer.writtenFiles()[1]);
-    EXPECT_TRUE(pdfText(printer.writtenFiles()[1]).contains("two"));
-}
-
-TEST_F(PdfPrinting, LongRowsWrapAndManyRowsContinueOnANewPage) {
-    const QString longRow = QString(400, QLatin1Char('w'));
-    QStringList rows{longRow};
-    for (int i = 0; i < 120; ++i)
-        rows << QStringLiteral("row %1").arg(i);
-    ASSERT_TRUE(printRows(rows, 1));
-    const QString pdf = printer.writtenFiles().value(0);
-    EXPECT_GE(pdfPages(pdf), 2);
-    const QString text = pdfText(pdf);
-    const QRegularExpression wLine(QStringLiteral("^\\s*(w+)\\s*$"),
-                                   QRegularExpression::MultilineOption);
-    int lines = 0, ws = 0;
-    for (auto it = wLine.globalMatch(text); it.hasNext(); ++lines)
-        ws += int(it.next().capturedLength(1));
-    EXPECT_GE(lines, 3); // wrapped onto further lines
-    EXPECT_EQ(ws, 400);  // every character printed once
-    EXPECT_TRUE(text.contains("row 119"));
+    EXPECT_NE(printer.writtenFiles()[1], pdf);
+    EXPECT_TRUE(pdfText(printer.writtenFiles()[1]).contains("next document"));
 }
 
 TEST_F(PdfPrinting, AFontChangeBetweenCommandsShowsInTheDocument) {
-    ASSERT_TRUE(printRows({"sans"}, 0, 10, QStringLiteral("DejaVu Sans")));
-    ASSERT_TRUE(printRows({"serif"}, 1, 14, QStringLiteral("DejaVu Serif")));
-    const QString fonts = run("pdffonts", {printer.writtenFiles().value(0)});
+    ASSERT_TRUE(print({"sans"}, 0, 10, QStringLiteral("DejaVu Sans")));
+    ASSERT_TRUE(print({"serif"}, 1, 14, QStringLiteral("DejaVu Serif")));
+    const QString fonts = runTool(QStringLiteral("pdffonts"), {printer.writtenFiles().value(0)});
     EXPECT_TRUE(fonts.contains("DejaVuSans")) << fonts.toStdString();
     EXPECT_TRUE(fonts.contains("DejaVuSerif")) << fonts.toStdString();
 }
@@ -115,11 +79,11 @@ TEST_F(PdfPrinting, ALargerFontNearTheBottomStartsANewPage) {
         y += metrics(10).lineSpacing();
     }
     ASSERT_LE(y + metrics(10).height(), height);
-    ASSERT_TRUE(printRows(small, 0, 10));
-    ASSERT_TRUE(printRows({"BIG"}, 1, 40));
+    ASSERT_TRUE(print(small, 0, 10));
+    ASSERT_TRUE(print({"BIG"}, 1, 40));
     const QString pdf = printer.writtenFiles().value(0);
     ASSERT_EQ(pdfPages(pdf), 2);
-    EXPECT_TRUE(run("pdftotext", {"-f", "2", "-l", "2", pdf, "-"}).contains("BIG"));
+    EXPECT_TRUE(pdfToText(pdf, {"-f", "2", "-l", "2"}).contains("BIG"));
 }
 
 // Every printed character is in the document's text layer, in the Japanese font the program
@@ -131,11 +95,11 @@ TEST_F(PdfPrinting, TheTextLayerHoldsEveryPrintedCharacter) {
     const QStringList rows = {
         QStringLiteral("2026-12-01 09:00:01 INFO サーバーを起動しました (port=8080)"),
         QStringLiteral("a1b2c3 ＡＢＣ１２３ ｱｲｳ 表示ソフト"), wrapped};
-    ASSERT_TRUE(printRows(rows, 1, 9, QStringLiteral("Noto Sans CJK JP")));
+    ASSERT_TRUE(print(rows, 1, 9, QStringLiteral("Noto Sans CJK JP")));
     auto squeezed = [](QString t) {
         return t.normalized(QString::NormalizationForm_KC).remove(QRegularExpression("\\s"));
     };
-    const QString text = squeezed(run("pdftotext", {printer.writtenFiles().value(0), "-"}));
+    const QString text = squeezed(pdfToText(printer.writtenFiles().value(0)));
     EXPECT_EQ(text, squeezed(rows.join(QString()))) << text.toStdString();
     EXPECT_GE(pdfText(printer.writtenFiles().value(0)).count(QLatin1Char('\n')), 5);
 }
@@ -167,6 +131,104 @@ TEST(PdfPrinter, AnUnwritableOutputIsAFailureWithAMessage) {
     EXPECT_FALSE(printer.print(QStringLiteral("x")));
     EXPECT_TRUE(printer.errorText().contains(QStringLiteral("/nonexistent/dir")));
     EXPECT_TRUE(printer.endDoc());
+}
+
+// Wrapping, page breaks and a font change between commands: each sheet of the record holds, in
+// order, exactly the lines that sheet of the PDF holds.
+TEST_F(PdfPrinting, HoldsTheLinesOfEachSheetOfThePdf) {
+    QStringList rows{QString(300, QLatin1Char('w'))};
+    for (int i = 0; i < 90; ++i)
+        rows << QStringLiteral("row %1").arg(i);
+    ASSERT_TRUE(print(rows, 0));
+    ASSERT_TRUE(print({QStringLiteral("larger font")}, 0, 16, QStringLiteral("DejaVu Serif")));
+    const OpenSheets open = printer.openSheets();
+    ASSERT_GE(open.sheets, 2);
+    EXPECT_EQ(open.lines.last().family, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(open.lines.last().points, 16);
+    EXPECT_EQ(open.lines.front().x, 100); // the left margin
+    ASSERT_TRUE(printer.endDoc());
+    const QString pdf = printer.writtenFiles().value(0);
+    for (int sheet = 0; sheet < open.sheets; ++sheet) {
+        const QString text = pdfToText(
+            pdf, {"-f", QString::number(sheet + 1), "-l", QString::number(sheet + 1), "-layout"});
+        qsizetype from = 0;
+        double lastY = -1;
+        for (const DrawnLine& line : open.lines) {
+            if (line.sheet != sheet)
+                continue;
+            EXPECT_GT(line.y, lastY); // downwards on the sheet
+            lastY = line.y;
+            const qsizetype at = text.indexOf(line.text, from);
+            EXPECT_GE(at, 0) << "sheet " << sheet << ": " << line.text.toStdString();
+            from = at < 0 ? from : at + line.text.size();
+        }
+    }
+    EXPECT_TRUE(printer.openSheets().lines.isEmpty()); // ejected: an empty sheet
+    EXPECT_EQ(printer.openSheets().sheets, 1);
+}
+
+// "Roughly how many more fit" is exact for the current font: that many more lines stay on the
+// sheet, one more starts the next, on every paper and at every size.
+TEST_F(PdfPrinting, TheLinesThatStillFitFillTheSheetExactly) {
+    struct Case {
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        double points;
+    } cases[] = {{QPageSize::A4, QPageLayout::Portrait, 9},
+                 {QPageSize::A4, QPageLayout::Portrait, 20},
+                 {QPageSize::A5, QPageLayout::Landscape, 12}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        QtPrinter p(dir.path());
+        p.setupPrinter()->setPageSize(QPageSize(c.paper));
+        p.setupPrinter()->setPageOrientation(c.orientation);
+        auto printLines = [&](int n) {
+            return printRows(p, QStringList(n, QStringLiteral("x")), 0, c.points);
+        };
+        ASSERT_TRUE(printLines(3));
+        const int more = p.openSheets().linesThatStillFit;
+        ASSERT_GT(more, 0) << c.points;
+        EXPECT_EQ(p.openSheets().paper.width() > p.openSheets().paper.height(),
+                  c.orientation == QPageLayout::Landscape);
+        ASSERT_TRUE(printLines(more));
+        EXPECT_EQ(p.openSheets().sheets, 1) << c.points;
+        EXPECT_EQ(p.openSheets().linesThatStillFit, 0) << c.points;
+        ASSERT_TRUE(printLines(1));
+        EXPECT_EQ(p.openSheets().sheets, 2) << c.points;
+        EXPECT_EQ(p.openSheets().linesOnLastSheet, 1) << c.points;
+    }
+}
+
+// The window follows each print command and eject while it is open.
+TEST_F(PdfPrinting, ThePreviewWindowFollowsPrintAndEject) {
+    QWidget owner;
+    auto* preview = new PrintPreview(printer, &owner);
+    preview->show();
+    EXPECT_EQ(preview->windowTitle(), QStringLiteral("印刷プレビュー"));
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("0 行印字済み")));
+    ASSERT_TRUE(print({QStringLiteral("first group")}, 0));
+    ASSERT_TRUE(print({QStringLiteral("second group")}, 0));
+    preview->refresh();
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("2 行印字済み・あと約 ")));
+    EXPECT_FALSE(preview->findChild<QPushButton*>(QStringLiteral("cmdNextSheet"))->isVisible());
+    QStringList many;
+    for (int i = 0; i < 150; ++i)
+        many << QStringLiteral("row %1").arg(i);
+    ASSERT_TRUE(print(many, 0));
+    preview->refresh();
+    EXPECT_GE(preview->sheet(), 1); // the open sheet is shown
+    EXPECT_TRUE(preview->findChild<QPushButton*>(QStringLiteral("cmdPreviousSheet"))->isVisible());
+    QTest::keyClick(preview, Qt::Key_PageUp);
+    EXPECT_EQ(preview->sheet(), printer.openSheets().sheets - 2);
+    QTest::keyClick(preview, Qt::Key_PageDown);
+    EXPECT_EQ(preview->sheet(), printer.openSheets().sheets - 1);
+    ASSERT_TRUE(printer.endDoc());
+    preview->refresh();
+    EXPECT_TRUE(preview->summary().startsWith(QStringLiteral("0 行印字済み")));
+    EXPECT_EQ(preview->sheet(), 0);
+    QPointer<PrintPreview> watched(preview);
+    QTest::keyClick(preview, Qt::Key_Escape);
+    EXPECT_TRUE(watched.isNull() || !watched->isVisible());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The real printer against a real CUPS daemon the tests start privately: what reaches the queue,
 // and, whenever a document cannot be handed over, a message and a PDF with every printed line.
-#include "output/PrintRows.h"
 #include "printing/QtPrinter.h"
 #include "support/PdfText.h"
 #include "support/PrivateCups.h"
@@ -38,13 +37,8 @@ class PrintSystem : public ::testing::Test {
         if (!oldHome.isEmpty())
             qputenv("HOME", oldHome);
     }
-    bool printRows(const QStringList& texts, double pageMode) {
-        return runPrintCommand(*printer, QStringLiteral("DejaVu Sans"), 10, pageMode, [&] {
-            for (const QString& t : texts)
-                if (!printRow(*printer, t, PrintMargins{}))
-                    return false;
-            return true;
-        });
+    bool print(const QStringList& texts, double pageMode) {
+        return printRows(*printer, texts, pageMode);
     }
     QList<PrivateCups::Job> newJobs() const { return cups->jobs().mid(jobsBefore); }
     QStringList keptPdfs() const {
@@ -78,8 +72,8 @@ class PrintSystem : public ::testing::Test {
 PrivateCups* PrintSystem::cups = nullptr;
 
 TEST_F(PrintSystem, LinesPileUpOnOneSheetAndGoAsOneJob) {
-    ASSERT_TRUE(printRows({"first group"}, 0));
-    ASSERT_TRUE(printRows({"second group"}, 0));
+    ASSERT_TRUE(print({"first group"}, 0));
+    ASSERT_TRUE(print({"second group"}, 0));
     EXPECT_TRUE(newJobs().isEmpty()); // nothing reaches the printer before the eject
     ASSERT_TRUE(printer->endDoc()) << printer->errorText().toStdString();
     const auto jobs = newJobs();
@@ -91,26 +85,18 @@ TEST_F(PrintSystem, LinesPileUpOnOneSheetAndGoAsOneJob) {
     EXPECT_TRUE(keptPdfs().isEmpty());
 }
 
-TEST_F(PrintSystem, PageMode1SendsAJobPerCommand) {
-    ASSERT_TRUE(printRows({"one"}, 1));
-    ASSERT_TRUE(printRows({"two"}, 1));
-    const auto jobs = newJobs();
-    ASSERT_EQ(jobs.size(), 2);
-    EXPECT_TRUE(pdfToText(jobs[1].document).contains("two"));
-}
-
 TEST_F(PrintSystem, ARejectingQueueKeepsThePagesAndSaysSo) {
     cups->command(QStringLiteral("cupsreject"), {QStringLiteral("virtual")});
-    ASSERT_TRUE(printRows({"kept line"}, 0));
+    ASSERT_TRUE(print({"kept line"}, 0));
     EXPECT_FALSE(printer->endDoc());
     expectKeptWithMessage(QStringLiteral("virtual"), {"kept line"},
                           QStringLiteral("受け付けていません"));
 }
 
 TEST_F(PrintSystem, ADaemonThatDiesWhileAPageIsOpenLosesNoLine) {
-    ASSERT_TRUE(printRows({"before the stop"}, 0));
+    ASSERT_TRUE(print({"before the stop"}, 0));
     cups->stop();
-    ASSERT_TRUE(printRows({"after the stop"}, 0));
+    ASSERT_TRUE(print({"after the stop"}, 0));
     EXPECT_FALSE(printer->endDoc());
     expectKeptWithMessage(QStringLiteral("virtual"), {"before the stop", "after the stop"},
                           QStringLiteral("接続できません"));
@@ -120,7 +106,7 @@ TEST_F(PrintSystem, ADaemonDownWhenPrintingStartsIsToldNotHidden) {
     QPrinter* setup = printer->setupPrinter(); // the printer known while the daemon ran
     ASSERT_EQ(setup->printerName(), QStringLiteral("virtual"));
     cups->stop();
-    ASSERT_TRUE(printRows({"no daemon"}, 0)) << printer->errorText().toStdString();
+    ASSERT_TRUE(print({"no daemon"}, 0)) << printer->errorText().toStdString();
     EXPECT_FALSE(printer->endDoc());
     expectKeptWithMessage(QStringLiteral("virtual"), {"no daemon"},
                           QStringLiteral("接続できません"));
@@ -129,7 +115,7 @@ TEST_F(PrintSystem, ADaemonDownWhenPrintingStartsIsToldNotHidden) {
 TEST_F(PrintSystem, AChosenPrinterThatWasDeletedIsNamedAndNotReplaced) {
     ASSERT_TRUE(cups->addQueue(QStringLiteral("office")));
     printer->setupPrinter()->setPrinterName(QStringLiteral("office"));
-    ASSERT_TRUE(printRows({"for the office"}, 0));
+    ASSERT_TRUE(print({"for the office"}, 0));
     cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("office")});
     EXPECT_FALSE(printer->endDoc());
     expectKeptWithMessage(QStringLiteral("office"), {"for the office"},
@@ -138,9 +124,9 @@ TEST_F(PrintSystem, AChosenPrinterThatWasDeletedIsNamedAndNotReplaced) {
 
 TEST_F(PrintSystem, EachDocumentGoesToTheDefaultPrinterOfItsTime) {
     ASSERT_TRUE(cups->addQueue(QStringLiteral("second")));
-    ASSERT_TRUE(printRows({"to virtual"}, 1));
+    ASSERT_TRUE(print({"to virtual"}, 1));
     cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-d"), QStringLiteral("second")});
-    ASSERT_TRUE(printRows({"to second"}, 1));
+    ASSERT_TRUE(print({"to second"}, 1));
     const auto jobs = newJobs();
     ASSERT_EQ(jobs.size(), 2);
     EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
@@ -154,8 +140,8 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
     QPrinter* setup = printer->setupPrinter();
     setup->setOutputFormat(QPrinter::PdfFormat);
     setup->setOutputFileName(home.file(QStringLiteral("out.pdf")));
-    ASSERT_TRUE(printRows({"first document"}, 1));
-    ASSERT_TRUE(printRows({"second document"}, 1));
+    ASSERT_TRUE(print({"first document"}, 1));
+    ASSERT_TRUE(print({"second document"}, 1));
     EXPECT_EQ(printer->writtenFiles(), (QStringList{home.file(QStringLiteral("out.pdf")),
                                                     home.file(QStringLiteral("out-2.pdf"))}));
     EXPECT_TRUE(pdfToText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
@@ -169,14 +155,10 @@ TEST(PdfOnAFullDisk, IsAFailureWithAMessage) {
     if (!disk.mounted())
         GTEST_SKIP() << "mounting a small disk needs root";
     QtPrinter printer(disk.file(QString()));
-    bool ok = runPrintCommand(printer, QStringLiteral("DejaVu Sans"), 10, 1, [&] {
-        for (int i = 0; i < 3000; ++i)
-            if (!printRow(printer, QStringLiteral("line %1 of a long printout").arg(i),
-                          PrintMargins{}))
-                return false;
-        return true;
-    });
-    EXPECT_FALSE(ok);
+    QStringList lines;
+    for (int i = 0; i < 3000; ++i)
+        lines << QStringLiteral("line %1 of a long printout").arg(i);
+    EXPECT_FALSE(printRows(printer, lines, 1));
     EXPECT_TRUE(printer.errorText().contains(QStringLiteral("ディスク")))
         << printer.errorText().toStdString();
     EXPECT_TRUE(printer.writtenFiles().isEmpty());

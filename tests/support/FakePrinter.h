@@ -16,6 +16,7 @@ class FakePrinter : public Printer {
     QList<QStringList> ejected; // ended documents
     bool open = false;
     bool failPrint = false;
+    QString endDocFailure; // when set, ending an open document fails with this message
 
     void setFont(const QString& f, double p) override {
         family = f;
@@ -46,13 +47,16 @@ class FakePrinter : public Printer {
         return true;
     }
     bool endDoc() override {
-        if (open)
+        const bool failed = open && !endDocFailure.isEmpty();
+        if (open && !failed)
             ejected << line;
         line.clear();
         open = false;
-        return true;
+        return !failed;
     }
-    QString errorText() const override { return QStringLiteral("印刷できません。"); }
+    QString errorText() const override {
+        return endDocFailure.isEmpty() ? QStringLiteral("印刷できません。") : endDocFailure;
+    }
     OpenSheets openSheets() override {
         OpenSheets s;
         for (qsizetype i = 0; i < line.size(); ++i)
