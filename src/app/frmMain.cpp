@@ -76,17 +76,12 @@ QAction* frmMain::toolbarButton(const QString& key) const {
 void frmMain::Form_Load(const QString& commandLine) {
     list_->MakeScroll();
     setListFont(list_->font());
-    IniSettings.Append_mode = 0;
-    AppendModeCaptionSet();
-    IniSettings.Page_mode = 0;
-    IniSettings.FileSel_mode = 0;
-    IniSettings.SelFileName.clear();
-
-    bool unreadable = false;
-    if (int err = iniFileRead(iniFilePath(programDir_), *this, &unreadable))
-        desktop_.exclamation(this, kAppTitle, runtime_error::description(err));
+    const IniFileSettings read = iniFileRead(iniFilePath(programDir_));
+    applySettings(read);
+    if (read.error)
+        desktop_.exclamation(this, kAppTitle, runtime_error::description(read.error));
     // Settings that could not be read are not overwritten with defaults at exit.
-    keepIniFile_ = unreadable;
+    keepIniFile_ = read.unreadable;
 
     // A saved place on a screen that is gone, or partly off one, is brought whole onto one.
     const QMargins frame = frameMargins(this, nullptr);
@@ -171,51 +166,24 @@ void frmMain::setListFont(const QFont& font, bool showSize) {
     refreshPreview(); // how many lines still fit
 }
 
-int frmMain::applyNumber(IniKey key, double value) {
-    switch (key) {
-    case IniKey::Append_mode:
-        IniSettings.Append_mode = value;
-        AppendModeCaptionSet();
-        break;
-    case IniKey::Page_mode:
-        IniSettings.Page_mode = value;
-        break;
-    case IniKey::FileSel_mode:
-        IniSettings.FileSel_mode = value;
-        break;
-    case IniKey::Top:
-        move(x(), twips::toPixels(value));
-        break;
-    case IniKey::Left:
-        move(twips::toPixels(value), y());
-        break;
-    case IniKey::Height:
-        resize(width(), twips::toPixels(value));
-        break;
-    case IniKey::Width:
-        resize(twips::toPixels(value), height());
-        break;
-    case IniKey::FontSize:
-        // A size the font cannot take is refused, as the list control refuses it.
-        if (!(value > 0) || value > 16384)
-            return runtime_error::InvalidCall;
-        setListFont(withPointSize(list_->font(), value));
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
-int frmMain::applyText(IniKey key, const QString& value) {
-    if (key == IniKey::SelFileName) {
-        IniSettings.SelFileName = value;
-    } else if (key == IniKey::FontName) {
-        QFont font = list_->font();
-        font.setFamily(value);
-        setListFont(font);
-    }
-    return 0;
+// What the settings file set; the rest stays as the window starts.
+void frmMain::applySettings(const IniFileSettings& read) {
+    IniSettings = read.settings;
+    AppendModeCaptionSet();
+    if (read.top)
+        move(x(), twips::toPixels(*read.top));
+    if (read.left)
+        move(twips::toPixels(*read.left), y());
+    if (read.height)
+        resize(width(), twips::toPixels(*read.height));
+    if (read.width)
+        resize(twips::toPixels(*read.width), height());
+    QFont font = list_->font();
+    if (read.fontName)
+        font.setFamily(*read.fontName);
+    if (read.fontSize)
+        font.setPointSizeF(*read.fontSize);
+    setListFont(font);
 }
 
 bool frmMain::text_read(const QString& fileName) {

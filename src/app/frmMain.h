@@ -17,7 +17,7 @@ class Printer;
 class QAction;
 class QLabel;
 
-class frmMain : public QMainWindow, private IniReadTarget {
+class frmMain : public QMainWindow {
     Q_OBJECT
   public:
     frmMain(const QString& programDir, Desktop& desktop, Printer& printer,
@@ -92,8 +92,7 @@ class frmMain : public QMainWindow, private IniReadTarget {
     void stepFont(FontStep step);
     void appendModeToggle();
     void refreshPreview();
-    int applyNumber(IniKey key, double value) override;
-    int applyText(IniKey key, const QString& value) override;
+    void applySettings(const IniFileSettings& read);
 
     QString programDir_;
     QString helpFile_;

@@ -13,6 +13,20 @@
 
 namespace {
 
+// The file's keys, in the order in which every line is tested against them.
+enum class IniKey {
+    Append_mode,
+    Page_mode,
+    Top,
+    Left,
+    Height,
+    Width,
+    FontName,
+    FontSize,
+    FileSel_mode,
+    SelFileName
+};
+
 struct KeyInfo {
     IniKey key;
     const char* text;
@@ -47,44 +61,67 @@ bool isSingle(IniKey k) {
     return k == IniKey::Top || k == IniKey::Left || k == IniKey::Height || k == IniKey::Width;
 }
 
-int applyLine(QByteArrayView line, IniReadTarget& target) {
+// The largest size the list's font takes.
+constexpr float kLargestFontSize = 16384;
+
+int readLine(QByteArrayView line, IniFileSettings& out) {
     for (const KeyInfo& k : kKeys) {
         const QByteArrayView key(k.text);
         if (!line.startsWith(key))
             continue;
         const QByteArrayView value = line.sliced(key.size());
+        if (k.key == IniKey::FontName || k.key == IniKey::SelFileName) {
+            QString text =
+                k.exact ? QString::fromUtf8(QByteArray::fromPercentEncoding(value.toByteArray()))
+                        : cp932::decode(value.data(), value.size());
+            if (k.key == IniKey::FontName)
+                out.fontName = std::move(text);
+            else
+                out.settings.SelFileName = std::move(text);
+            continue;
+        }
         int err = 0;
-        switch (k.key) {
-        case IniKey::FontName:
-        case IniKey::SelFileName:
-            err = target.applyText(
-                k.key, k.exact
-                           ? QString::fromUtf8(QByteArray::fromPercentEncoding(value.toByteArray()))
-                           : cp932::decode(value.data(), value.size()));
-            break;
-        case IniKey::FontSize: {
+        if (k.key == IniKey::FontSize) {
             float size = 0;
             if (!numbers::toSingleStrict(value, &size, &err))
                 return err;
-            err = target.applyNumber(k.key, size);
-            break;
+            // A size the font cannot take is refused, as the list refuses it.
+            if (!(size > 0) || size > kLargestFontSize)
+                return runtime_error::InvalidCall;
+            out.fontSize = size;
+            continue;
         }
-        default: {
-            double v = numbers::val(value, &err);
-            if (err)
-                return err;
-            if (isSingle(k.key)) {
-                float f = 0;
-                if (!numbers::toSingle(v, &f))
-                    return runtime_error::Overflow;
-                v = f;
-            }
-            err = target.applyNumber(k.key, v);
-            break;
-        }
-        }
+        const double v = numbers::val(value, &err);
         if (err)
             return err;
+        float single = 0;
+        if (isSingle(k.key) && !numbers::toSingle(v, &single))
+            return runtime_error::Overflow;
+        switch (k.key) {
+        case IniKey::Append_mode:
+            out.settings.Append_mode = v;
+            break;
+        case IniKey::Page_mode:
+            out.settings.Page_mode = v;
+            break;
+        case IniKey::FileSel_mode:
+            out.settings.FileSel_mode = v;
+            break;
+        case IniKey::Top:
+            out.top = single;
+            break;
+        case IniKey::Left:
+            out.left = single;
+            break;
+        case IniKey::Height:
+            out.height = single;
+            break;
+        case IniKey::Width:
+            out.width = single;
+            break;
+        default:
+            break;
+        }
     }
     return 0;
 }
@@ -95,13 +132,15 @@ QString iniFilePath(const QString& dir) {
     return programFilePath(dir, QStringLiteral("KARVEL.INI"));
 }
 
-int iniFileRead(const QString& path, IniReadTarget& target, bool* unreadable) {
+IniFileSettings iniFileRead(const QString& path) {
+    IniFileSettings out;
     FileReadResult file = readWholeFile(path);
-    if (unreadable)
-        *unreadable =
-            (file.openError && file.openError != runtime_error::FileNotFound) || file.readError;
-    if (file.openError)
-        return file.openError == runtime_error::FileNotFound ? 0 : file.openError;
+    out.unreadable =
+        (file.openError && file.openError != runtime_error::FileNotFound) || file.readError;
+    if (file.openError) {
+        out.error = file.openError == runtime_error::FileNotFound ? 0 : file.openError;
+        return out;
+    }
     const char* p = file.bytes.data.get();
     const char* end = p + file.bytes.size;
     // A line ends at CR or CR LF; a lone LF stays in the line.
@@ -110,13 +149,14 @@ int iniFileRead(const QString& path, IniReadTarget& target, bool* unreadable) {
         const char* lineEnd = cr ? cr : end;
         if (file.readError && !cr)
             break; // the unfinished last line of a file that failed while being read
-        if (int err = applyLine(QByteArrayView(p, lineEnd - p), target))
-            return err;
+        if ((out.error = readLine(QByteArrayView(p, lineEnd - p), out)))
+            return out;
         p = cr ? cr + 1 : end;
         if (cr && p < end && *p == '\n')
             ++p;
     }
-    return file.readError;
+    out.error = file.readError;
+    return out;
 }
 
 QByteArray iniFileContent(const IniWriteState& s) {

@@ -2,6 +2,7 @@
 // The settings record and the KARVEL.INI reader and writer.
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 // Mode values set by the program are 0 and 1; a value read from the file stays as read.
 struct IniSettingsRecord {
@@ -17,36 +18,23 @@ struct IniSettingsRecord {
     bool asksForOutputFile() const { return FileSel_mode == 0; }
 };
 
-// The file's keys, in the order in which every line is tested against them.
-enum class IniKey {
-    Append_mode,
-    Page_mode,
-    Top,
-    Left,
-    Height,
-    Width,
-    FontName,
-    FontSize,
-    FileSel_mode,
-    SelFileName
-};
-
-// Receives each recognised line as it is read. Numbers come as read (placement and font size
-// already in single precision); apply returns 0 or a runtime error code that stops reading.
-class IniReadTarget {
-  public:
-    virtual ~IniReadTarget() = default;
-    virtual int applyNumber(IniKey key, double value) = 0;
-    virtual int applyText(IniKey key, const QString& value) = 0;
+// What a KARVEL.INI file sets, as read: the keys it does not hold stay unset. Numbers come as
+// read (placement and font size in single precision).
+struct IniFileSettings {
+    IniSettingsRecord settings;                    // the defaults where the file has no line
+    std::optional<float> top, left, height, width; // twips
+    std::optional<QString> fontName;
+    std::optional<float> fontSize; // points, always a size a font can take
+    int error = 0;           // the runtime error that stopped reading; the lines before it count
+    bool unreadable = false; // a file that is there could not be read (rather than read wrong)
 };
 
 // "KARVEL.INI" in dir, with a "/" between unless dir ends in one.
 QString iniFilePath(const QString& dir);
 
-// Reads the file and applies every recognised line at once. Returns 0, or the runtime error
-// code that stopped the reading (the lines before it stay applied). A missing file returns 0.
-// *unreadable tells whether a file that is there could not be read (rather than read wrong).
-int iniFileRead(const QString& path, IniReadTarget& target, bool* unreadable = nullptr);
+// Reads the file line by line, a later line overriding an earlier one. A missing file sets
+// nothing and is no error.
+IniFileSettings iniFileRead(const QString& path);
 
 // What iniFileWrite writes.
 struct IniWriteState {

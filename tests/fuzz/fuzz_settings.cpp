@@ -12,44 +12,19 @@
 
 namespace {
 
-struct State : IniReadTarget {
+// What the program would write after reading the file.
+IniWriteState stateOf(const IniFileSettings& read) {
     IniWriteState s;
-    int applyNumber(IniKey key, double v) override {
-        switch (key) {
-        case IniKey::Append_mode:
-            s.settings.Append_mode = v == 1 ? 1 : 0;
-            break;
-        case IniKey::Page_mode:
-            s.settings.Page_mode = v;
-            break;
-        case IniKey::FileSel_mode:
-            s.settings.FileSel_mode = v;
-            break;
-        case IniKey::Top:
-            s.top = float(v);
-            break;
-        case IniKey::Left:
-            s.left = float(v);
-            break;
-        case IniKey::Height:
-            s.height = float(v);
-            break;
-        case IniKey::Width:
-            s.width = float(v);
-            break;
-        case IniKey::FontSize:
-            s.fontSize = float(v);
-            break;
-        default:
-            break;
-        }
-        return 0;
-    }
-    int applyText(IniKey key, const QString& v) override {
-        (key == IniKey::FontName ? s.fontName : s.settings.SelFileName) = v;
-        return 0;
-    }
-};
+    s.settings = read.settings;
+    s.settings.Append_mode = read.settings.appends() ? 1 : 0; // as the main window shows it
+    s.top = read.top.value_or(0);
+    s.left = read.left.value_or(0);
+    s.height = read.height.value_or(0);
+    s.width = read.width.value_or(0);
+    s.fontName = read.fontName.value_or(QString());
+    s.fontSize = read.fontSize.value_or(9); // the list always has a size
+    return s;
+}
 
 bool close(double a, double b, double relative) {
     return a == b || std::abs(a - b) <= relative * std::max(std::abs(a), std::abs(b));
@@ -66,14 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         f.write(reinterpret_cast<const char*>(data), qint64(size));
     }
-    State first;
-    iniFileRead(path, first);
-    if (!iniFileWrite(path, first.s))
+    const IniWriteState a = stateOf(iniFileRead(path));
+    if (!iniFileWrite(path, a))
         std::abort();
-    State second;
-    if (iniFileRead(path, second) != 0)
+    const IniFileSettings read = iniFileRead(path);
+    if (read.error != 0)
         std::abort(); // what the program writes, it reads without complaint
-    const IniWriteState &a = first.s, &b = second.s;
+    const IniWriteState b = stateOf(read);
     if (!close(a.settings.Page_mode, b.settings.Page_mode, 1e-14) ||
         !close(a.settings.FileSel_mode, b.settings.FileSel_mode, 1e-14) ||
         a.settings.Append_mode != b.settings.Append_mode || !close(a.top, b.top, 1e-6) ||

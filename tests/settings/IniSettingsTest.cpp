@@ -8,27 +8,7 @@
 
 namespace {
 
-// Records what the reader applies, in order.
-struct Recorder : IniReadTarget {
-    QStringList applied;
-    int applyNumber(IniKey key, double value) override {
-        applied << QStringLiteral("%1=%2").arg(int(key)).arg(value);
-        return 0;
-    }
-    int applyText(IniKey key, const QString& value) override {
-        applied << QStringLiteral("%1=%2").arg(int(key)).arg(value);
-        return 0;
-    }
-};
-
-QString num(IniKey k, double v) {
-    return QStringLiteral("%1=%2").arg(int(k)).arg(v);
-}
-QString txt(IniKey k, const QString& v) {
-    return QStringLiteral("%1=%2").arg(int(k)).arg(v);
-}
-
-TEST(IniFileRead, AppliesRecognisedLinesInFileOrder) {
+TEST(IniFileRead, TakesRecognisedLinesTheLastOneWinning) {
     TempDir dir;
     const QByteArray ini = "[Karvel]\r\n"
                            "append_mode=1\r\n" // another case: skipped
@@ -44,31 +24,37 @@ TEST(IniFileRead, AppliesRecognisedLinesInFileOrder) {
                            sjis("ＭＳ ゴシック") +
                            "\r\n"
                            "Width=1e3"; // last line without terminator
-    Recorder r;
-    EXPECT_EQ(iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini), r), 0);
-    const QStringList expected = {num(IniKey::Top, 0),
-                                  num(IniKey::Page_mode, 2),
-                                  num(IniKey::FontSize, 9),
-                                  num(IniKey::FontSize, 12),
-                                  txt(IniKey::SelFileName, QString()),
-                                  txt(IniKey::SelFileName, QStringLiteral("C:\\a b.txt \n x")),
-                                  txt(IniKey::FontName, QStringLiteral("ＭＳ ゴシック")),
-                                  num(IniKey::Width, 1000)};
-    EXPECT_EQ(r.applied, expected);
+    const IniFileSettings r = iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini));
+    EXPECT_EQ(r.error, 0);
+    EXPECT_EQ(r.settings.Append_mode, 0);
+    EXPECT_EQ(r.settings.Page_mode, 2);
+    EXPECT_EQ(r.top, 0.0f);
+    EXPECT_EQ(r.left, std::nullopt);
+    EXPECT_EQ(r.fontSize, 12.0f);
+    EXPECT_EQ(r.settings.SelFileName, QStringLiteral("C:\\a b.txt \n x"));
+    EXPECT_EQ(r.fontName, QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(r.width, 1000.0f);
 }
 
 TEST(IniFileRead, StopsAtTheFirstBadLineKeepingWhatCameBefore) {
     TempDir dir;
-    Recorder r;
-    const QString p = dir.write(QStringLiteral("KARVEL.INI"),
-                                "Page_mode=1\r\nFontSize=big\r\nFileSel_mode=1\r\n");
-    EXPECT_EQ(iniFileRead(p, r), runtime_error::TypeMismatch);
-    EXPECT_EQ(r.applied, QStringList{num(IniKey::Page_mode, 1)});
-
-    Recorder huge;
-    dir.write(QStringLiteral("KARVEL.INI"), "Top=1e39\r\nPage_mode=1\r\n");
-    EXPECT_EQ(iniFileRead(p, huge), runtime_error::Overflow);
-    EXPECT_TRUE(huge.applied.isEmpty());
+    const struct {
+        QByteArray ini;
+        int error;
+    } cases[] = {
+        {"Page_mode=1\r\nFontSize=big\r\nFileSel_mode=1\r\n", runtime_error::TypeMismatch},
+        {"Page_mode=1\r\nTop=1e39\r\nFileSel_mode=1\r\n", runtime_error::Overflow},
+        // A size no font takes is refused as the list refuses it; the largest it takes is not.
+        {"Page_mode=1\r\nFontSize=0\r\nFileSel_mode=1\r\n", runtime_error::InvalidCall},
+        {"Page_mode=1\r\nFontSize=16385\r\nFileSel_mode=1\r\n", runtime_error::InvalidCall},
+        {"Page_mode=1\r\nFontSize=16384\r\nFileSel_mode=1\r\n", 0},
+    };
+    for (const auto& c : cases) {
+        const IniFileSettings r = iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), c.ini));
+        EXPECT_EQ(r.error, c.error) << c.ini.toStdString();
+        EXPECT_EQ(r.settings.Page_mode, 1) << c.ini.toStdString();
+        EXPECT_EQ(r.settings.FileSel_mode, c.error ? 0 : 1) << c.ini.toStdString();
+    }
 }
 
 IniWriteState sampleState() {
@@ -129,26 +115,25 @@ TEST(IniFileWrite, NamesComeBackExactly) {
         EXPECT_EQ(content.count("\r\n"), c.plain ? 11 : 13) << c.name.toStdString();
         TempDir dir;
         const QString p = dir.write(QStringLiteral("KARVEL.INI"), content);
-        Recorder r;
-        ASSERT_EQ(iniFileRead(p, r), 0) << c.name.toStdString();
-        EXPECT_EQ(r.applied.last(), txt(IniKey::SelFileName, c.name)); // the last line read
-        EXPECT_TRUE(r.applied.contains(txt(IniKey::FontName, c.name)));
-        EXPECT_TRUE(r.applied.contains(num(IniKey::FontSize, 9.75)));
-        EXPECT_TRUE(r.applied.contains(num(IniKey::FileSel_mode, 1)));
+        const IniFileSettings r = iniFileRead(p);
+        ASSERT_EQ(r.error, 0) << c.name.toStdString();
+        EXPECT_EQ(r.settings.SelFileName, c.name);
+        EXPECT_EQ(r.fontName, c.name);
+        EXPECT_EQ(r.fontSize, 9.75f);
+        EXPECT_EQ(r.settings.FileSel_mode, 1);
     }
 }
 
 // A missing file is silent; a directory in its place is an error and reads as unreadable.
 TEST(IniFileRead, TellsAnUnreadableFileFromAMissingOne) {
     TempDir dir;
-    Recorder r;
-    bool unreadable = true;
-    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r, &unreadable), 0);
-    EXPECT_FALSE(unreadable);
+    const IniFileSettings missing = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
+    EXPECT_EQ(missing.error, 0);
+    EXPECT_FALSE(missing.unreadable);
     QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
-    EXPECT_EQ(iniFileRead(dir.file(QStringLiteral("KARVEL.INI")), r, &unreadable),
-              runtime_error::PathFileAccess);
-    EXPECT_TRUE(unreadable);
+    const IniFileSettings directory = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
+    EXPECT_EQ(directory.error, runtime_error::PathFileAccess);
+    EXPECT_TRUE(directory.unreadable);
 }
 
 // A settings file reached through a link to a link is replaced at the final target, with its
@@ -173,9 +158,7 @@ TEST(IniFileWrite, FollowsAChainOfLinksToTheFile) {
     const auto entries = QDir::System | QDir::Files | QDir::Hidden;
     EXPECT_EQ(QDir(dir.file(QStringLiteral("prog"))).entryList(entries).size(), 1);
     EXPECT_EQ(QDir(dir.file(QStringLiteral("shared"))).entryList(entries).size(), 2);
-    Recorder r;
-    EXPECT_EQ(iniFileRead(ini, r), 0);
-    EXPECT_TRUE(r.applied.contains(num(IniKey::Page_mode, 2)));
+    EXPECT_EQ(iniFileRead(ini).settings.Page_mode, 2);
 }
 
 } // namespace
