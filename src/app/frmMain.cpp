@@ -79,7 +79,7 @@ void frmMain::Form_Load(const QString& commandLine) {
     const IniFileSettings read = iniFileRead(iniFilePath(programDir_));
     applySettings(read);
     if (read.error)
-        desktop_.exclamation(this, kAppTitle, runtime_error::description(read.error));
+        desktop_.exclamation(this, kAppTitle, read.error.description());
     // Settings that could not be read are not overwritten with defaults at exit.
     keepIniFile_ = read.unreadable;
 
@@ -118,10 +118,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::showHelpFile() {
-    if (const int err = desktop_.showHelpFile(this, QStringLiteral("Karvelのヘルプ"), helpFile_))
-        desktop_.exclamation(this, kAppTitle,
-                             QStringLiteral("ヘルプファイル %1 を開けません: %2")
-                                 .arg(helpFile_, runtime_error::description(err)));
+    if (const ErrorCode err =
+            desktop_.showHelpFile(this, QStringLiteral("Karvelのヘルプ"), helpFile_))
+        desktop_.exclamation(
+            this, kAppTitle,
+            QStringLiteral("ヘルプファイル %1 を開けません: %2").arg(helpFile_, err.description()));
 }
 
 void frmMain::Form_Unload() {
@@ -188,17 +189,17 @@ void frmMain::applySettings(const IniFileSettings& read) {
 
 bool frmMain::text_read(const QString& fileName) {
     const std::uint64_t before = LineList.generation();
-    int err = 0;
+    LoadResult load;
     if (!work_.run(this, QStringLiteral("ファイルを読み込んでいます..."),
-                   [&](Progress& progress) { err = ::text_read(fileName, LineList, &progress); }))
+                   [&](Progress& progress) { load = ::text_read(fileName, LineList, &progress); }))
         return false; // one piece of long work at a time
     // A file that could not be opened leaves the rows, and the view on them, as they were.
     if (LineList.generation() != before)
         list_->documentReset();
-    if (err == kLoadCancelled)
+    if (load.cancelled)
         return false;
-    if (err)
-        desktop_.exclamation(this, kAppTitle, runtime_error::description(err));
+    if (load.error)
+        desktop_.exclamation(this, kAppTitle, load.error.description());
     return true;
 }
 
@@ -340,7 +341,7 @@ void frmMain::text_fileout() {
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (name.isEmpty())
         return;
-    int err = 0;
+    ErrorCode err;
     work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
         err = writeSelectedRows(name, IniSettings.appends(), LineList, &progress);
     });
@@ -415,7 +416,7 @@ void frmMain::mnuHelpIndex_Click() {
         if (!window)
             return;
         const QString why =
-            code == 2 ? runtime_error::description(runtime_error::FileNotFound)
+            code == 2 ? ErrorCode(ErrorCode::FileNotFound).description()
             : code == 3 ? QStringLiteral("この種類の文書を開くアプリケーションがありません。")
             : code == 4 ? QStringLiteral("文書を開くアプリケーションが失敗しました。")
             : code == -1 ? QStringLiteral("xdg-open を実行できませんでした。")

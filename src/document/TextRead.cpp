@@ -37,26 +37,26 @@ class Indexer : public ReadObserver {
 
 } // namespace
 
-int text_read(const QString& fileName, LineStore& store, Progress* progress) {
+LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress) {
     // The file is read into a document of its own: until it is read whole, the rows shown stay.
     LineStore fresh;
     Indexer indexer(fresh, progress);
     FileReadResult file = readWholeFile(fileName, LineStore::kSlack, &indexer);
     if (file.openError)
-        return file.openError;
+        return {file.openError};
     if (indexer.cancelled())
-        return kLoadCancelled;
-    if (file.readError == runtime_error::OutOfMemory)
-        return file.readError;
+        return {ErrorCode::None, true};
+    if (file.readError == ErrorCode::OutOfMemory)
+        return {file.readError};
     if (!file.bytes.data) {
         store.clear();
-        return file.readError;
+        return {file.readError};
     }
     try {
-        fresh.adopt(std::move(file.bytes), file.readError != 0);
+        fresh.adopt(std::move(file.bytes), bool(file.readError));
     } catch (const std::bad_alloc&) {
-        return runtime_error::OutOfMemory;
+        return {ErrorCode::OutOfMemory};
     }
     store.replaceWith(std::move(fresh));
-    return file.readError;
+    return {file.readError};
 }

@@ -1,15 +1,18 @@
 #pragma once
+#include "system/RuntimeError.h"
+
 #include <QString>
 
 class LineStore;
 class Progress;
 
-// What text_read returns when the person stopped the load: no error, and nothing changed.
-inline constexpr int kLoadCancelled = -1;
+struct LoadResult {
+    ErrorCode error;
+    bool cancelled = false; // the person stopped the load: no error, and nothing changed
+};
 
-// Loads a text file into the document. Returns 0, or the runtime error code of the failure:
-// a failure at the open, or running out of memory, leaves the document as it was; any other
-// failure while reading keeps the rows read so far.
-// The load reports its bytes to progress, and stops when it says so (kLoadCancelled; the
-// document is left as it was and the half-read file's memory given back).
-int text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr);
+// Loads a text file into the document. A failure at the open, or running out of memory, leaves
+// the document as it was; any other failure while reading keeps the rows read so far.
+// The load reports its bytes to progress, and stops when it says so (the document is left as it
+// was and the half-read file's memory given back).
+LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr);

@@ -11,11 +11,12 @@ QString outputDialogTitle() {
     return QStringLiteral("書き出しファイル名");
 }
 
-int writeSelectedRows(const QString& path, bool append, const LineStore& rows, Progress* progress) {
+ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& rows,
+                            Progress* progress) {
     OutputFile file;
-    if (int err = file.open(path, append))
+    if (const ErrorCode err = file.open(path, append))
         return err;
-    int err = 0;
+    ErrorCode err;
     const QByteArrayView end = lineTerminator(rows.format().lineEnd);
     const std::size_t total = rows.rowCount();
     std::size_t written = 0;
@@ -27,20 +28,20 @@ int writeSelectedRows(const QString& path, bool append, const LineStore& rows, P
         err = file.write(bytes.data(), std::size_t(bytes.size()));
         if (!err)
             err = file.write(end.data(), std::size_t(end.size()));
-        return err == 0;
+        return !err;
     });
-    const int closeErr = file.close();
+    const ErrorCode closeErr = file.close();
     return err ? err : closeErr;
 }
 
-int writeLine(const QString& path, bool append, const QByteArray& line, LineEndStyle style) {
+ErrorCode writeLine(const QString& path, bool append, const QByteArray& line, LineEndStyle style) {
     OutputFile file;
-    if (int err = file.open(path, append))
+    if (const ErrorCode err = file.open(path, append))
         return err;
-    int err = file.write(line);
+    ErrorCode err = file.write(line);
     const QByteArrayView end = lineTerminator(style);
     if (!err)
         err = file.write(end.data(), std::size_t(end.size()));
-    const int closeErr = file.close();
+    const ErrorCode closeErr = file.close();
     return err ? err : closeErr;
 }

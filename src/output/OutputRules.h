@@ -2,6 +2,7 @@
 // The output file's opening rule (append, otherwise replace) and writing
 // rule (each selected row's bytes, in ascending row order, followed by the document's line end:
 // CR LF, or LF for a document whose lines end in LF).
+#include "system/RuntimeError.h"
 #include "text/TextFormat.h"
 
 #include <QByteArray>
@@ -15,12 +16,12 @@ QString outputFailureText();
 // The save dialog's title.
 QString outputDialogTitle();
 
-// Writes the selected rows to path. Returns 0 or the runtime error of the failure; rows written
+// Writes the selected rows to path. Returns the failure, if any; rows written
 // before a failure stay in the file, and the file is closed either way. When progress says
-// stop, the rows written so far stay and 0 is returned.
-int writeSelectedRows(const QString& path, bool append, const LineStore& rows,
-                      Progress* progress = nullptr);
+// stop, the rows written so far stay and that is no failure.
+ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& rows,
+                            Progress* progress = nullptr);
 
 // Writes one line (bytes, then the style's line end) by the opening rule.
-int writeLine(const QString& path, bool append, const QByteArray& line,
-              LineEndStyle style = LineEndStyle::Cr);
+ErrorCode writeLine(const QString& path, bool append, const QByteArray& line,
+                    LineEndStyle style = LineEndStyle::Cr);

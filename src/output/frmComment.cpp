@@ -61,7 +61,7 @@ void frmComment::cmdFile_Click() {
     }
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty()) {
-        int err = 0;
+        ErrorCode err;
         work_.run(this, QStringLiteral("書き出しています..."), [&](Progress&) {
             err = writeLine(name, settings_.appends(), *bytes, format_.lineEnd);
         });

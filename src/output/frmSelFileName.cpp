@@ -41,7 +41,7 @@ void frmSelFileName::cmdChange_Click() {
 void frmSelFileName::cmdOk_Click() {
     const QString name = txtSelFileName->text();
     if (!name.isEmpty()) {
-        int err = 0;
+        ErrorCode err;
         work_.run(this, QStringLiteral("書き出しています..."), [&](Progress& progress) {
             err = writeSelectedRows(name, settings_.appends(), rows_, &progress);
         });

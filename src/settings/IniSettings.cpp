@@ -64,7 +64,7 @@ bool isSingle(IniKey k) {
 // The largest size the list's font takes.
 constexpr float kLargestFontSize = 16384;
 
-int readLine(QByteArrayView line, IniFileSettings& out) {
+ErrorCode readLine(QByteArrayView line, IniFileSettings& out) {
     for (const KeyInfo& k : kKeys) {
         const QByteArrayView key(k.text);
         if (!line.startsWith(key))
@@ -80,14 +80,14 @@ int readLine(QByteArrayView line, IniFileSettings& out) {
                 out.settings.SelFileName = std::move(text);
             continue;
         }
-        int err = 0;
+        ErrorCode err;
         if (k.key == IniKey::FontSize) {
             float size = 0;
             if (!numbers::toSingleStrict(value, &size, &err))
                 return err;
             // A size the font cannot take is refused, as the list refuses it.
             if (!(size > 0) || size > kLargestFontSize)
-                return runtime_error::InvalidCall;
+                return ErrorCode::InvalidCall;
             out.fontSize = size;
             continue;
         }
@@ -96,7 +96,7 @@ int readLine(QByteArrayView line, IniFileSettings& out) {
             return err;
         float single = 0;
         if (isSingle(k.key) && !numbers::toSingle(v, &single))
-            return runtime_error::Overflow;
+            return ErrorCode::Overflow;
         switch (k.key) {
         case IniKey::Append_mode:
             out.settings.Append_mode = v;
@@ -123,7 +123,7 @@ int readLine(QByteArrayView line, IniFileSettings& out) {
             break;
         }
     }
-    return 0;
+    return ErrorCode::None;
 }
 
 } // namespace
@@ -136,9 +136,9 @@ IniFileSettings iniFileRead(const QString& path) {
     IniFileSettings out;
     FileReadResult file = readWholeFile(path);
     out.unreadable =
-        (file.openError && file.openError != runtime_error::FileNotFound) || file.readError;
+        (file.openError && file.openError != ErrorCode::FileNotFound) || file.readError;
     if (file.openError) {
-        out.error = file.openError == runtime_error::FileNotFound ? 0 : file.openError;
+        out.error = file.openError == ErrorCode::FileNotFound ? ErrorCode::None : file.openError;
         return out;
     }
     const char* p = file.bytes.data.get();

@@ -1,5 +1,7 @@
 #pragma once
 // The settings record and the KARVEL.INI reader and writer.
+#include "system/RuntimeError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -25,7 +27,7 @@ struct IniFileSettings {
     std::optional<float> top, left, height, width; // twips
     std::optional<QString> fontName;
     std::optional<float> fontSize; // points, always a size a font can take
-    int error = 0;           // the runtime error that stopped reading; the lines before it count
+    ErrorCode error;               // what stopped reading; the lines before it count
     bool unreadable = false; // a file that is there could not be read (rather than read wrong)
 };
 

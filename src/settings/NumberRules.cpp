@@ -51,9 +51,9 @@ double radixValue(const char*& p, const char* end) {
 
 } // namespace
 
-double val(QByteArrayView text, int* error) {
+double val(QByteArrayView text, ErrorCode* error) {
     if (error)
-        *error = 0;
+        *error = ErrorCode::None;
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end && isSkipped(*p))
@@ -112,7 +112,7 @@ double val(QByteArrayView text, int* error) {
         v = std::strtod(s.c_str(), nullptr);
         if (std::isinf(v)) {
             if (error)
-                *error = runtime_error::Overflow;
+                *error = ErrorCode::Overflow;
             return 0;
         }
     }
@@ -126,7 +126,7 @@ bool toSingle(double value, float* out) {
     return true;
 }
 
-bool toSingleStrict(QByteArrayView text, float* out, int* error) {
+bool toSingleStrict(QByteArrayView text, float* out, ErrorCode* error) {
     qsizetype b = 0, e = text.size();
     auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (b < e && blank(text[b]))
@@ -156,15 +156,15 @@ bool toSingleStrict(QByteArrayView text, float* out, int* error) {
         ok = expDigits > 0;
     }
     if (!ok || i != s.size()) {
-        *error = runtime_error::TypeMismatch;
+        *error = ErrorCode::TypeMismatch;
         return false;
     }
     double v = std::strtod(s.c_str(), nullptr);
     if (!toSingle(v, out)) {
-        *error = runtime_error::Overflow;
+        *error = ErrorCode::Overflow;
         return false;
     }
-    *error = 0;
+    *error = ErrorCode::None;
     return true;
 }
 

@@ -1,18 +1,20 @@
 #pragma once
 // The runtime's rules for numbers in text: the lenient reading (Val), the strict conversion,
 // and the print-statement form in which numbers are written.
+#include "system/RuntimeError.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 namespace numbers {
 
 // Val: the longest leading number, blanks, tabs and line feeds skipped anywhere; 0 when there is
-// none. *error (when given) receives a runtime error code (Overflow) or 0.
-double val(QByteArrayView text, int* error = nullptr);
+// none. *error (when given) receives Overflow or None.
+double val(QByteArrayView text, ErrorCode* error = nullptr);
 
 // The strict conversion to single precision: surrounding blanks, a sign, digits with "." and an
 // exponent, nothing else. Returns false with *error set (TypeMismatch or Overflow) otherwise.
-bool toSingleStrict(QByteArrayView text, float* out, int* error);
+bool toSingleStrict(QByteArrayView text, float* out, ErrorCode* error);
 
 // Single precision from a double; false (Overflow) when out of range.
 bool toSingle(double value, float* out);

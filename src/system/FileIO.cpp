@@ -85,8 +85,8 @@ bool isDevNull(const struct stat& st) {
 }
 
 // Reads what a file that reports no size holds (pseudo-files such as those in /proc) into a
-// buffer of the size found. Returns 0 or a runtime error code.
-int readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out) {
+// buffer of the size found. Returns the error, if any.
+ErrorCode readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out) {
     QByteArray bytes;
     char piece[65536];
     for (;;) {
@@ -94,7 +94,7 @@ int readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return runtime_error::fromErrno(errno, path);
+            return ErrorCode::fromErrno(errno, path);
         if (n == 0)
             break;
         bytes.append(piece, n);
@@ -102,7 +102,7 @@ int readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out)
     out.data = ByteBuffer::allocate(std::size_t(bytes.size()) + slack);
     std::memcpy(out.data.get(), bytes.constData(), std::size_t(bytes.size()));
     out.size = std::size_t(bytes.size());
-    return 0;
+    return ErrorCode::None;
 }
 
 } // namespace
@@ -139,26 +139,26 @@ std::unique_ptr<char[], BufferRelease> ByteBuffer::allocate(std::size_t size) {
 FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserver* observer) {
     FileReadResult result;
     if (path.isEmpty() || path.contains(QChar(0))) {
-        result.openError = runtime_error::BadFileName;
+        result.openError = ErrorCode::BadFileName;
         return result;
     }
     const QByteArray native = QFile::encodeName(path);
     const UniqueFd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
-        result.openError = runtime_error::fromErrno(errno, path);
+        result.openError = ErrorCode::fromErrno(errno, path);
         return result;
     }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
-        result.openError = runtime_error::fromErrno(errno, path);
+        result.openError = ErrorCode::fromErrno(errno, path);
         return result;
     }
     if (S_ISDIR(st.st_mode)) {
-        result.openError = runtime_error::PathFileAccess;
+        result.openError = ErrorCode::PathFileAccess;
         return result;
     }
     if (!S_ISREG(st.st_mode)) {
-        result.openError = runtime_error::BadFileName;
+        result.openError = ErrorCode::BadFileName;
         return result;
     }
     std::size_t capacity = std::size_t(st.st_size);
@@ -168,17 +168,17 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         try {
             result.readError = readUnsized(fd.get(), path, slack, result.bytes);
         } catch (const std::bad_alloc&) {
-            result.readError = runtime_error::OutOfMemory;
+            result.readError = ErrorCode::OutOfMemory;
         }
         if (observer && result.bytes.size > 0 &&
             !observer->read(result.bytes.data.get(), result.bytes.size))
-            result.readError = runtime_error::OutOfMemory;
+            result.readError = ErrorCode::OutOfMemory;
         return result;
     }
     try {
         result.bytes.data = ByteBuffer::allocate(capacity + slack);
     } catch (const std::bad_alloc&) {
-        result.readError = runtime_error::OutOfMemory;
+        result.readError = ErrorCode::OutOfMemory;
         return result;
     }
     char* const data = result.bytes.data.get();
@@ -194,14 +194,14 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            result.readError = runtime_error::fromErrno(errno, path);
+            result.readError = ErrorCode::fromErrno(errno, path);
             break;
         }
         if (n == 0)
             break;
         got += std::size_t(n);
         if (observer && !observer->read(data, got)) {
-            result.readError = runtime_error::OutOfMemory;
+            result.readError = ErrorCode::OutOfMemory;
             break;
         }
     }
@@ -278,60 +278,60 @@ OutputFile::~OutputFile() {
     close();
 }
 
-int OutputFile::open(const QString& path, bool append) {
+ErrorCode OutputFile::open(const QString& path, bool append) {
     close();
     path_ = path;
     if (path.isEmpty() || path.contains(QChar(0)))
-        return runtime_error::BadFileName;
+        return ErrorCode::BadFileName;
     const QByteArray native = QFile::encodeName(path);
     // Opened without blocking, so a FIFO with no reader cannot hang the program; anything but
     // a regular file (or /dev/null) is refused before a byte is written or anything truncated.
     UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
     if (!fd)
-        return errno == ENXIO ? runtime_error::BadFileName : runtime_error::fromErrno(errno, path);
+        return errno == ENXIO ? ErrorCode::BadFileName : ErrorCode::fromErrno(errno, path);
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !(S_ISREG(st.st_mode) || isDevNull(st)))
-        return runtime_error::BadFileName;
+        return ErrorCode::BadFileName;
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if ((!append && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) != 0) ||
         ::fcntl(fd.get(), F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0)
-        return runtime_error::fromErrno(errno, path);
+        return ErrorCode::fromErrno(errno, path);
     fd_ = std::move(fd);
     buffer_.reset(new char[kOutputBufferSize]);
     used_ = 0;
-    return 0;
+    return ErrorCode::None;
 }
 
-int OutputFile::flush() {
+ErrorCode OutputFile::flush() {
     if (!fd_ || used_ == 0)
-        return 0;
+        return ErrorCode::None;
     int err = writeAll(fd_.get(), buffer_.get(), used_);
     used_ = 0;
-    return err ? runtime_error::fromErrno(err, path_) : 0;
+    return err ? ErrorCode::fromErrno(err, path_) : ErrorCode::None;
 }
 
-int OutputFile::write(const char* data, std::size_t size) {
+ErrorCode OutputFile::write(const char* data, std::size_t size) {
     if (!fd_)
-        return runtime_error::BadFileName;
+        return ErrorCode::BadFileName;
     if (used_ + size > kOutputBufferSize) {
-        if (int err = flush())
+        if (const ErrorCode err = flush())
             return err;
         if (size > kOutputBufferSize) {
             int e = writeAll(fd_.get(), data, size);
-            return e ? runtime_error::fromErrno(e, path_) : 0;
+            return e ? ErrorCode::fromErrno(e, path_) : ErrorCode::None;
         }
     }
     std::memcpy(buffer_.get() + used_, data, size);
     used_ += size;
-    return 0;
+    return ErrorCode::None;
 }
 
-int OutputFile::close() {
+ErrorCode OutputFile::close() {
     if (!fd_)
-        return 0;
-    int err = flush();
-    if (const int closeError = fd_.close(); closeError != 0 && err == 0)
-        err = runtime_error::fromErrno(closeError, path_);
+        return ErrorCode::None;
+    ErrorCode err = flush();
+    if (const int closeError = fd_.close(); closeError != 0 && !err)
+        err = ErrorCode::fromErrno(closeError, path_);
     buffer_.reset();
     return err;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reading and output files on POSIX descriptors, so that every failure carries the
-// system's error number (mapped to the runtime's error codes by runtime_error::fromErrno).
+// system's error number (mapped to the runtime's error codes by ErrorCode::fromErrno).
+#include "RuntimeError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -23,9 +25,9 @@ struct ByteBuffer {
 };
 
 struct FileReadResult {
-    int openError = 0; // runtime error code; the file was not opened
-    int readError = 0; // runtime error code; the file was opened but not read to its end
-    ByteBuffer bytes;  // what was read (on a read error, the part read before it)
+    ErrorCode openError; // the file was not opened
+    ErrorCode readError; // the file was opened but not read to its end
+    ByteBuffer bytes;    // what was read (on a read error, the part read before it)
 };
 
 // Follows a read as it goes: opened(size) once the file is open, then read(data, size) after each
@@ -80,16 +82,16 @@ class OutputFile {
     OutputFile& operator=(const OutputFile&) = delete;
     ~OutputFile();
 
-    // Each returns 0 or a runtime error code. After an error the file stays usable for close().
+    // Each returns the failure, if any. After an error the file stays usable for close().
     // Only a regular file (or /dev/null) is opened: a FIFO, socket or device is refused
     // without blocking and without writing.
-    int open(const QString& path, bool append);
-    int write(const char* data, std::size_t size);
-    int write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
-    int close();
+    ErrorCode open(const QString& path, bool append);
+    ErrorCode write(const char* data, std::size_t size);
+    ErrorCode write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    ErrorCode close();
 
   private:
-    int flush();
+    ErrorCode flush();
     UniqueFd fd_;
     QString path_;
     std::unique_ptr<char[]> buffer_;

@@ -4,10 +4,8 @@
 #include <QFileInfo>
 #include <cerrno>
 
-namespace runtime_error {
-
-QString description(int code) {
-    switch (code) {
+QString ErrorCode::description() const {
+    switch (value_) {
     case InvalidCall:
         return QStringLiteral("プロシージャの呼び出し、または引数が不正です。");
     case Overflow:
@@ -31,11 +29,11 @@ QString description(int code) {
     case PathNotFound:
         return QStringLiteral("パスが見つかりません。");
     default:
-        return description(DeviceIo);
+        return ErrorCode(DeviceIo).description();
     }
 }
 
-int fromErrno(int err, const QString& path) {
+ErrorCode ErrorCode::fromErrno(int err, const QString& path) {
     switch (err) {
     case ENOENT:
         if (!path.isEmpty() && !QFileInfo(path).absoluteDir().exists())
@@ -66,5 +64,3 @@ int fromErrno(int err, const QString& path) {
         return DeviceIo;
     }
 }
-
-} // namespace runtime_error

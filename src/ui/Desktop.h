@@ -3,6 +3,7 @@
 // dialogs, the help window, the progress of long work and other programs it starts. The Qt
 // implementation shows real windows; tests answer them.
 #include "system/Progress.h"
+#include "system/RuntimeError.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,9 +41,9 @@ class Desktop {
     virtual bool startDetached(const QString& program, const QStringList& arguments, QString* error,
                                std::function<void(int)> failed = {}) = 0;
 
-    // Shows the HTML help file at path in a window of its own. Returns 0, or the runtime error
-    // that kept the file from being read (nothing is shown then).
-    virtual int showHelpFile(QWidget* parent, const QString& title, const QString& path) = 0;
+    // Shows the HTML help file at path in a window of its own. Returns the error that kept the
+    // file from being read, if any (nothing is shown then).
+    virtual ErrorCode showHelpFile(QWidget* parent, const QString& title, const QString& path) = 0;
 
     // Follows one piece of long work; label says what it does.
     virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) = 0;

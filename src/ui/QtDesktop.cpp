@@ -153,7 +153,7 @@ bool QtDesktop::startDetached(const QString& program, const QStringList& argumen
     return true;
 }
 
-int QtDesktop::showHelpFile(QWidget* parent, const QString& title, const QString& path) {
+ErrorCode QtDesktop::showHelpFile(QWidget* parent, const QString& title, const QString& path) {
     const FileReadResult file = readWholeFile(path);
     if (file.openError || file.readError)
         return file.openError ? file.openError : file.readError;
@@ -167,5 +167,5 @@ int QtDesktop::showHelpFile(QWidget* parent, const QString& title, const QString
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser);
     window.exec();
-    return 0;
+    return ErrorCode::None;
 }

@@ -17,7 +17,7 @@ class QtDesktop : public Desktop {
     void printerSetup(QWidget* parent, QPrinter& printer) override;
     bool startDetached(const QString& program, const QStringList& arguments, QString* error,
                        std::function<void(int)> failed = {}) override;
-    int showHelpFile(QWidget* parent, const QString& title, const QString& path) override;
+    ErrorCode showHelpFile(QWidget* parent, const QString& title, const QString& path) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label) override {
         return std::make_unique<QtProgress>(parent, label);
     }

@@ -213,7 +213,7 @@ TEST_F(Commands, HelpOpensTheDocumentOrSaysWhyNot) {
         int code;
         QString why;
     } cases[] = {{3, QStringLiteral("アプリケーションがありません")},
-                 {2, runtime_error::description(runtime_error::FileNotFound)},
+                 {2, ErrorCode(ErrorCode::FileNotFound).description()},
                  {7, QStringLiteral("終了コード 7")}};
     for (const Case& c : cases) {
         desktop.messages.clear();
@@ -254,7 +254,7 @@ TEST_F(Commands, F1ShowsTheHelpFileOrWhyNot) {
     QTest::keyClick(w->List1(), Qt::Key_F1);
     EXPECT_EQ(desktop.helpShown, QStringList{dir.file(QStringLiteral("KARVEL.hlp"))});
     EXPECT_TRUE(desktop.messages.isEmpty());
-    desktop.helpError = runtime_error::PermissionDenied;
+    desktop.helpError = ErrorCode::PermissionDenied;
     QTest::keyClick(w.get(), Qt::Key_F1);
     ASSERT_EQ(desktop.messages.size(), 1);
     EXPECT_EQ(desktop.messages[0].text,
@@ -265,7 +265,7 @@ TEST_F(Commands, F1ShowsTheHelpFileOrWhyNot) {
 TEST(QtDesktopHelp, AHelpFileThatCannotBeReadIsNotShown) {
     TempDir dir;
     EXPECT_EQ(QtDesktop().showHelpFile(nullptr, QString(), dir.file(QStringLiteral("KARVEL.hlp"))),
-              runtime_error::FileNotFound);
+              ErrorCode::FileNotFound);
 }
 
 // Told to stop from outside, the program keeps what the close box keeps: the lines on the open

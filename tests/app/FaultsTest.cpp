@@ -41,7 +41,7 @@ TEST_F(Faults, BinaryBytesLoadAndWriteBackUnchanged) {
     ASSERT_EQ(w->LineCount(), 2u);
     w->LineList.setRangeSelected(0, 1, true);
     const QString out = dir.file(QStringLiteral("out.dat"));
-    ASSERT_EQ(writeSelectedRows(out, 0, w->LineList), 0);
+    ASSERT_EQ(writeSelectedRows(out, 0, w->LineList), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out), text);
     w->List1()->viewport()->repaint();                             // every byte can be shown
     EXPECT_EQ(StrSearch(QString(QChar(0xFFFD)), w->LineList), 2u); // both hold undecodable bytes
@@ -57,7 +57,7 @@ TEST_F(Faults, OneHundredMegabyteLine) {
             f.write(chunk);
     }
     LineStore rows;
-    ASSERT_EQ(text_read(p, rows), 0);
+    ASSERT_EQ(text_read(p, rows).error, ErrorCode::None);
     ASSERT_EQ(rows.rowCount(), 1u);
     EXPECT_EQ(rows.rowBytes(0).size(), 100 << 20);
     EXPECT_EQ(rows.rowText(0, 4096).size(), 4096); // the list decodes only what it can show
@@ -74,7 +74,7 @@ TEST_F(Faults, TenMillionEmptyLines) {
         dir.write(QStringLiteral("empty.txt"),
                   QByteArray(20'000'000, '\0').replace('\0', "\r\n").left(20'000'000));
     LineStore rows;
-    ASSERT_EQ(text_read(p, rows), 0);
+    ASSERT_EQ(text_read(p, rows).error, ErrorCode::None);
     EXPECT_EQ(rows.rowCount(), 10'000'000u);
     EXPECT_EQ(StrSearch(QString(), rows), 0u); // empty rows are never found
 }
@@ -87,15 +87,15 @@ TEST_F(Faults, UnusualNamesLoadAndWrite) {
     for (const QString& name : names) {
         const QString p = dir.write(name, "row\r\n");
         LineStore rows;
-        ASSERT_EQ(text_read(p, rows), 0) << name.toStdString();
+        ASSERT_EQ(text_read(p, rows).error, ErrorCode::None) << name.toStdString();
         rows.setSelected(0, true);
         const QString out = dir.file(QStringLiteral("out ") + name.right(20));
-        ASSERT_EQ(writeSelectedRows(out, 1, rows), 0) << name.toStdString();
+        ASSERT_EQ(writeSelectedRows(out, 1, rows), ErrorCode::None) << name.toStdString();
         EXPECT_EQ(TempDir::read(out), "row\r\n");
     }
     LineStore rows;
-    EXPECT_EQ(text_read(dir.file(QString(256, QLatin1Char('n'))), rows),
-              runtime_error::PathFileAccess); // a component longer than the system allows
+    EXPECT_EQ(text_read(dir.file(QString(256, QLatin1Char('n'))), rows).error,
+              ErrorCode::PathFileAccess); // a component longer than the system allows
 }
 
 TEST_F(Faults, ASettingsFileOfManyLinesGarbageAndNulBytes) {

@@ -2,6 +2,7 @@
 #include "document/TextRead.h"
 #include "support/ReferenceText.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 #include "text/Cp932.h"
 
 #include <cstring>
@@ -52,7 +53,9 @@ TEST(TextRead, SplitsRowsByTheFilesOwnLineEnds) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
-        EXPECT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
+        EXPECT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store).error,
+                  ErrorCode::None)
+            << c.name;
         EXPECT_EQ(rows(store), c.rows) << c.name;
         EXPECT_EQ(store.format().lineEnd, c.style) << c.name;
     }
@@ -106,7 +109,9 @@ TEST(TextRead, TellsUtf8FromCodePage932) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store).error,
+                  ErrorCode::None)
+            << c.name;
         EXPECT_EQ(store.format().encoding, c.encoding) << c.name;
         EXPECT_EQ(store.rowCount() ? store.rowText(0) : QString(), c.firstRow) << c.name;
     }
@@ -159,8 +164,9 @@ TEST(TextRead, RowsKeepTheirExactBytes) {
     LineStore store;
     ASSERT_EQ(text_read(dir.write(QStringLiteral("j.txt"),
                                   japanese + "\r\n" + odd + "\r\n" + both + "\tx"),
-                        store),
-              0);
+                        store)
+                  .error,
+              ErrorCode::None);
     ASSERT_EQ(store.rowCount(), 3u);
     EXPECT_EQ(store.rowText(0), QStringLiteral("表示ソフト"));
     EXPECT_EQ(store.rowBytes(1).toByteArray(), odd);
@@ -171,9 +177,11 @@ TEST(TextRead, RowsKeepTheirExactBytes) {
 TEST(TextRead, ASecondLoadClearsRowsAndSelection) {
     TempDir dir;
     LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("a.txt"), "1\r\n2\r\n3\r\n"), store), 0);
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("a.txt"), "1\r\n2\r\n3\r\n"), store).error,
+              ErrorCode::None);
     store.setRangeSelected(0, 2, true);
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("b.txt"), "x\r\ny\r\n"), store), 0);
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("b.txt"), "x\r\ny\r\n"), store).error,
+              ErrorCode::None);
     EXPECT_EQ(rows(store), (QStringList{"x", "y"}));
     EXPECT_EQ(store.selectedCount(), 0u);
 }
@@ -182,7 +190,7 @@ TEST(TextRead, TheFileMayChangeAfterLoading) {
     TempDir dir;
     LineStore store;
     const QString p = dir.write(QStringLiteral("a.txt"), "keep\r\n");
-    ASSERT_EQ(text_read(p, store), 0);
+    ASSERT_EQ(text_read(p, store).error, ErrorCode::None);
     dir.write(QStringLiteral("a.txt"), "changed\r\n");
     QFile::remove(p);
     EXPECT_EQ(rows(store), QStringList{"keep"});
@@ -191,7 +199,8 @@ TEST(TextRead, TheFileMayChangeAfterLoading) {
 TEST(LineStore, RangesSelectAcrossWordBoundaries) {
     TempDir dir;
     LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("n.txt"), QByteArray(300, '\r')), store), 0);
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("n.txt"), QByteArray(300, '\r')), store).error,
+              ErrorCode::None);
     ASSERT_EQ(store.rowCount(), 300u);
     store.setRangeSelected(250, 3, true);
     EXPECT_EQ(store.selectedCount(), 248u);

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         f.write(bytes);
     }
     LineStore store;
-    if (text_read(path, store) != 0)
+    if (text_read(path, store).error)
         std::abort();
     if (store.format().lineEnd != reference::styleOf(bytes) ||
         store.format().encoding != reference::encodingOf(bytes))

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!iniFileWrite(path, a))
         std::abort();
     const IniFileSettings read = iniFileRead(path);
-    if (read.error != 0)
+    if (read.error)
         std::abort(); // what the program writes, it reads without complaint
     const IniWriteState b = stateOf(read);
     if (!close(a.settings.Page_mode, b.settings.Page_mode, 1e-14) ||

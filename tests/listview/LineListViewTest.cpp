@@ -2,6 +2,7 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -17,7 +18,8 @@ class ListFixture : public ::testing::Test {
         QByteArray text;
         for (int i = 0; i < 100; ++i)
             text += "row " + QByteArray::number(i) + "\r\n";
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("rows.txt"), text), store), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("rows.txt"), text), store).error,
+                  ErrorCode::None);
         view.resize(300, 200);
         view.show();
         view.documentReset();
@@ -120,7 +122,9 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), c.file), store), 0) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), c.file), store).error,
+                  ErrorCode::None)
+            << c.name;
         for (std::size_t r : c.select)
             store.setSelected(r, true);
         LineListView view(store);
@@ -138,7 +142,7 @@ TEST(CopyKey, ALargeSelectionIsCopiedWhole) {
     for (int i = 0; i < 400000; ++i)
         text += "2026-12-01 row " + QByteArray::number(i) + " " + sjis("接続") + "\r\n";
     LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), store), 0);
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), store).error, ErrorCode::None);
     store.setRangeSelected(0, store.rowCount() - 1, true);
     LineListView view(store);
     view.show();

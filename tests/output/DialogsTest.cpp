@@ -6,6 +6,7 @@
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 #include "ui/LongWork.h"
 
 #include <QLineEdit>
@@ -18,7 +19,8 @@ namespace {
 class OutputDialogs : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), "a\r\nb\r\nc\r\n"), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), "a\r\nb\r\nc\r\n"), rows).error,
+                  ErrorCode::None);
         rows.setSelected(0, true);
         rows.setSelected(2, true);
         main.move(200, 150);

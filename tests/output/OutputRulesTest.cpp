@@ -17,7 +17,8 @@ class Rows : public ::testing::Test {
         const QByteArray text = sjis("一行目") + "\r\n\r\nthree\r\n" +
                                 QByteArray("\x80\xff\x83", 3) + "\r\n" + QByteArray("\xed\x40", 2) +
                                 "\rlast";
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), text), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), text), rows).error,
+                  ErrorCode::None);
     }
     QString out() const { return dir.file(QStringLiteral("out.txt")); }
     TempDir dir;
@@ -50,7 +51,7 @@ TEST_F(Rows, OutputModes) {
             rows.setSelected(r, true);
         IniSettingsRecord settings;
         settings.Append_mode = c.mode;
-        ASSERT_EQ(writeSelectedRows(out(), settings.appends(), rows), 0)
+        ASSERT_EQ(writeSelectedRows(out(), settings.appends(), rows), ErrorCode::None)
             << c.mode << " " << (c.before ? c.before : "-");
         EXPECT_TRUE(QFile::exists(out()));
         EXPECT_EQ(TempDir::read(out()), c.after) << c.mode << " " << (c.before ? c.before : "-");
@@ -62,11 +63,11 @@ TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
     const QString regular = dir.write(QStringLiteral("plain"), "x");
     struct Case {
         QString path;
-        int error;
+        ErrorCode error;
     } cases[] = {
-        {dir.file(QStringLiteral("missing/out.txt")), runtime_error::PathNotFound},
-        {regular + QStringLiteral("/out.txt"), runtime_error::PathNotFound},
-        {dir.path(), runtime_error::PathFileAccess},
+        {dir.file(QStringLiteral("missing/out.txt")), ErrorCode::PathNotFound},
+        {regular + QStringLiteral("/out.txt"), ErrorCode::PathNotFound},
+        {dir.path(), ErrorCode::PathFileAccess},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(writeSelectedRows(c.path, 0, rows), c.error) << c.path.toStdString();
@@ -76,11 +77,11 @@ TEST_F(Rows, FailuresThatFailEvenForRootAreReported) {
 }
 
 TEST_F(Rows, WriteLineAddsTheLineEndOfTheStyle) {
-    ASSERT_EQ(writeLine(out(), 0, QByteArray()), 0);
+    ASSERT_EQ(writeLine(out(), 0, QByteArray()), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out()), "\r\n");
-    ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), 0);
+    ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\n");
-    ASSERT_EQ(writeLine(out(), 1, "x", LineEndStyle::Lf), 0);
+    ASSERT_EQ(writeLine(out(), 1, "x", LineEndStyle::Lf), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\nx\n");
 }
 
@@ -105,10 +106,11 @@ TEST(WriteRows, RowsEndInTheDocumentsOwnLineEnd) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), c.in), rows), 0) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), c.in), rows).error, ErrorCode::None)
+            << c.name;
         rows.setRangeSelected(0, rows.rowCount() - 1, true);
         const QString out = dir.file(QStringLiteral("out.txt"));
-        ASSERT_EQ(writeSelectedRows(out, 0, rows), 0) << c.name;
+        ASSERT_EQ(writeSelectedRows(out, 0, rows), ErrorCode::None) << c.name;
         EXPECT_EQ(TempDir::read(out), c.out) << c.name;
     }
 }

@@ -4,6 +4,7 @@
 #include "settings/IniSettings.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +45,9 @@ TEST(PrintRow, WrapsCharacterByCharacterAtTheRightMargin) {
 TEST(PrintSelectedRows, PrintsSelectedRowsInIndexOrderAndKeepsTheSelection) {
     TempDir dir;
     LineStore rows;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("r.txt"), "zero\r\none\r\n\r\nthree\r\n"), rows),
-              0);
+    ASSERT_EQ(
+        text_read(dir.write(QStringLiteral("r.txt"), "zero\r\none\r\n\r\nthree\r\n"), rows).error,
+        ErrorCode::None);
     rows.setSelected(3, true);
     rows.setSelected(0, true);
     rows.setSelected(2, true);

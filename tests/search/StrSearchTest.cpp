@@ -3,6 +3,7 @@
 #include "document/TextRead.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 #include "text/Cp932.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), text), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), text), rows).error, ErrorCode::None);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
         EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
         EXPECT_EQ(decodedReference(rows, c.needle), c.rows) << c.needle.toStdString();
@@ -75,8 +76,9 @@ TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
 TEST(StrSearch, AddsToTheSelectionAndNeverSelectsEmptyRows) {
     TempDir dir;
     LineStore rows;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), "abc\r\nxabcx\r\nABC\r\n\r\n"), rows),
-              0);
+    ASSERT_EQ(
+        text_read(dir.write(QStringLiteral("s.txt"), "abc\r\nxabcx\r\nABC\r\n\r\n"), rows).error,
+        ErrorCode::None);
     rows.setSelected(2, true);
     StrSearch(QStringLiteral("abc"), rows);
     EXPECT_EQ(selected(rows), (Rows{0, 1, 2}));
@@ -106,7 +108,7 @@ TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
     }
     TempDir dir;
     LineStore rows;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("r.txt"), text), rows), 0);
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("r.txt"), text), rows).error, ErrorCode::None);
     for (int i = 0; i < 300; ++i) {
         QByteArray needleBytes;
         for (int n = 1 + pick(3); n > 0; --n)
@@ -145,7 +147,7 @@ TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("v.txt"), text), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("v.txt"), text), rows).error, ErrorCode::None);
         EXPECT_EQ(StrSearch(c.typed, rows), c.rows.size()) << c.typed.toStdString();
         EXPECT_EQ(selected(rows), c.rows) << c.typed.toStdString();
     }
@@ -178,7 +180,7 @@ TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("u.txt"), text), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("u.txt"), text), rows).error, ErrorCode::None);
         ASSERT_EQ(rows.format().encoding, TextEncoding::Utf8);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
         EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
@@ -198,7 +200,8 @@ TEST(StrSearch, AStoppedSearchLeavesTheSelectionAsItWas) {
     TempDir dir;
     for (const QByteArray& text : {cp932Text, utf8Text}) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), rows), 0);
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), rows).error,
+                  ErrorCode::None);
         for (const QString& needle : {QStringLiteral("ERROR"), QStringLiteral("接続"),
                                       QStringLiteral("纊"), QStringLiteral("\u301C"), QString()}) {
             rows.clearSelection();

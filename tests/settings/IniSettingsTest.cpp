@@ -25,7 +25,7 @@ TEST(IniFileRead, TakesRecognisedLinesTheLastOneWinning) {
                            "\r\n"
                            "Width=1e3"; // last line without terminator
     const IniFileSettings r = iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), ini));
-    EXPECT_EQ(r.error, 0);
+    EXPECT_EQ(r.error, ErrorCode::None);
     EXPECT_EQ(r.settings.Append_mode, 0);
     EXPECT_EQ(r.settings.Page_mode, 2);
     EXPECT_EQ(r.top, 0.0f);
@@ -40,14 +40,14 @@ TEST(IniFileRead, StopsAtTheFirstBadLineKeepingWhatCameBefore) {
     TempDir dir;
     const struct {
         QByteArray ini;
-        int error;
+        ErrorCode error;
     } cases[] = {
-        {"Page_mode=1\r\nFontSize=big\r\nFileSel_mode=1\r\n", runtime_error::TypeMismatch},
-        {"Page_mode=1\r\nTop=1e39\r\nFileSel_mode=1\r\n", runtime_error::Overflow},
+        {"Page_mode=1\r\nFontSize=big\r\nFileSel_mode=1\r\n", ErrorCode::TypeMismatch},
+        {"Page_mode=1\r\nTop=1e39\r\nFileSel_mode=1\r\n", ErrorCode::Overflow},
         // A size no font takes is refused as the list refuses it; the largest it takes is not.
-        {"Page_mode=1\r\nFontSize=0\r\nFileSel_mode=1\r\n", runtime_error::InvalidCall},
-        {"Page_mode=1\r\nFontSize=16385\r\nFileSel_mode=1\r\n", runtime_error::InvalidCall},
-        {"Page_mode=1\r\nFontSize=16384\r\nFileSel_mode=1\r\n", 0},
+        {"Page_mode=1\r\nFontSize=0\r\nFileSel_mode=1\r\n", ErrorCode::InvalidCall},
+        {"Page_mode=1\r\nFontSize=16385\r\nFileSel_mode=1\r\n", ErrorCode::InvalidCall},
+        {"Page_mode=1\r\nFontSize=16384\r\nFileSel_mode=1\r\n", ErrorCode::None},
     };
     for (const auto& c : cases) {
         const IniFileSettings r = iniFileRead(dir.write(QStringLiteral("KARVEL.INI"), c.ini));
@@ -116,7 +116,7 @@ TEST(IniFileWrite, NamesComeBackExactly) {
         TempDir dir;
         const QString p = dir.write(QStringLiteral("KARVEL.INI"), content);
         const IniFileSettings r = iniFileRead(p);
-        ASSERT_EQ(r.error, 0) << c.name.toStdString();
+        ASSERT_EQ(r.error, ErrorCode::None) << c.name.toStdString();
         EXPECT_EQ(r.settings.SelFileName, c.name);
         EXPECT_EQ(r.fontName, c.name);
         EXPECT_EQ(r.fontSize, 9.75f);
@@ -128,11 +128,11 @@ TEST(IniFileWrite, NamesComeBackExactly) {
 TEST(IniFileRead, TellsAnUnreadableFileFromAMissingOne) {
     TempDir dir;
     const IniFileSettings missing = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
-    EXPECT_EQ(missing.error, 0);
+    EXPECT_EQ(missing.error, ErrorCode::None);
     EXPECT_FALSE(missing.unreadable);
     QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
     const IniFileSettings directory = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
-    EXPECT_EQ(directory.error, runtime_error::PathFileAccess);
+    EXPECT_EQ(directory.error, ErrorCode::PathFileAccess);
     EXPECT_TRUE(directory.unreadable);
 }
 

@@ -39,26 +39,29 @@ TEST(Val, ReadsTheLongestLeadingNumber) {
 }
 
 TEST(Val, ReportsOverflowForHugeNumbers) {
-    int err = 0;
+    ErrorCode err;
     numbers::val("1e999", &err);
-    EXPECT_EQ(err, runtime_error::Overflow);
+    EXPECT_EQ(err, ErrorCode::Overflow);
     numbers::val("1e-999", &err);
-    EXPECT_EQ(err, 0);
+    EXPECT_EQ(err, ErrorCode::None);
 }
 
 TEST(StrictConversion, AcceptsOnlyAWholeNumber) {
     struct Case {
         const char* text;
-        int error;
+        ErrorCode::Value error;
         float value;
     } cases[] = {
-        {" 9 ", 0, 9},  {"9.75", 0, 9.75f}, {"-1e1", 0, -10}, {"big", 13, 0},  {"", 13, 0},
-        {"9pt", 13, 0}, {"1e", 13, 0},      {"1e99", 6, 0},   {"&H10", 13, 0}, {"1 2", 13, 0},
+        {" 9 ", ErrorCode::None, 9},          {"9.75", ErrorCode::None, 9.75f},
+        {"-1e1", ErrorCode::None, -10},       {"big", ErrorCode::TypeMismatch, 0},
+        {"", ErrorCode::TypeMismatch, 0},     {"9pt", ErrorCode::TypeMismatch, 0},
+        {"1e", ErrorCode::TypeMismatch, 0},   {"1e99", ErrorCode::Overflow, 0},
+        {"&H10", ErrorCode::TypeMismatch, 0}, {"1 2", ErrorCode::TypeMismatch, 0},
     };
     for (const Case& c : cases) {
         float v = 0;
-        int err = -1;
-        EXPECT_EQ(numbers::toSingleStrict(c.text, &v, &err), c.error == 0) << c.text;
+        ErrorCode err = ErrorCode::DeviceIo;
+        EXPECT_EQ(numbers::toSingleStrict(c.text, &v, &err), c.error == ErrorCode::None) << c.text;
         EXPECT_EQ(err, c.error) << c.text;
         if (c.error == 0) {
             EXPECT_FLOAT_EQ(v, c.value);
@@ -95,10 +98,10 @@ TEST(PrintForm, WritesNumbersAsTheRuntimePrintsThem) {
 
 TEST(PrintForm, WrittenNumbersReadBackToTheSameValue) {
     // The largest double would round up past the largest value and overflow when read back.
-    int err = 0;
+    ErrorCode err;
     EXPECT_EQ(numbers::printForm(-DBL_MAX, numbers::Double), "-1.79769313486231E+308 ");
     EXPECT_LT(numbers::val(numbers::printForm(DBL_MAX, numbers::Double), &err), DBL_MAX);
-    EXPECT_EQ(err, 0);
+    EXPECT_EQ(err, ErrorCode::None);
     EXPECT_EQ(numbers::printForm(FLT_MAX, numbers::Single), " 3.402823E+38 ");
 }
 

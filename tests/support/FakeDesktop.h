@@ -64,8 +64,8 @@ class FakeDesktop : public Desktop {
         return startError.isEmpty();
     }
     QStringList helpShown; // the files
-    int helpError = 0;     // what reading the help file fails with
-    int showHelpFile(QWidget*, const QString&, const QString& path) override {
+    ErrorCode helpError;   // what reading the help file fails with
+    ErrorCode showHelpFile(QWidget*, const QString&, const QString& path) override {
         helpShown << path;
         return helpError;
     }

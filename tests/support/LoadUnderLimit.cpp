@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     const bool loaded = desktop.messages.isEmpty();
     const bool refused =
         desktop.messages.size() == 1 &&
-        desktop.messages[0].text == runtime_error::description(runtime_error::OutOfMemory) &&
+        desktop.messages[0].text == ErrorCode(ErrorCode::OutOfMemory).description() &&
         window.LineCount() == smallRows;
     window.text_read(small);
     const bool working = window.LineCount() == smallRows;

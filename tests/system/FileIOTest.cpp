@@ -18,15 +18,14 @@ TEST(ReadWholeFile, RefusesWhatIsNoRegularFileWithTheRightError) {
     TempDir dir;
     struct Case {
         QString path;
-        int open;
+        ErrorCode open;
     } cases[] = {
-        {dir.file(QStringLiteral("missing.txt")), runtime_error::FileNotFound},
-        {dir.file(QStringLiteral("no/such/dir.txt")), runtime_error::PathNotFound},
-        {dir.path(), runtime_error::PathFileAccess},
-        {QStringLiteral("/dev/zero"), runtime_error::BadFileName},
-        {dir.write(QStringLiteral("f"), "x") + QStringLiteral("/below"),
-         runtime_error::PathNotFound},
-        {QString(), runtime_error::BadFileName},
+        {dir.file(QStringLiteral("missing.txt")), ErrorCode::FileNotFound},
+        {dir.file(QStringLiteral("no/such/dir.txt")), ErrorCode::PathNotFound},
+        {dir.path(), ErrorCode::PathFileAccess},
+        {QStringLiteral("/dev/zero"), ErrorCode::BadFileName},
+        {dir.write(QStringLiteral("f"), "x") + QStringLiteral("/below"), ErrorCode::PathNotFound},
+        {QString(), ErrorCode::BadFileName},
     };
     for (const Case& c : cases)
         EXPECT_EQ(readWholeFile(c.path).openError, c.open) << c.path.toStdString();
@@ -36,8 +35,8 @@ TEST(ReadWholeFile, ReadsEveryByte) {
     TempDir dir;
     QByteArray bytes("a\0b\xff\r\n", 6);
     FileReadResult r = readWholeFile(dir.write(QStringLiteral("b"), bytes), 2);
-    EXPECT_EQ(r.openError, 0);
-    EXPECT_EQ(r.readError, 0);
+    EXPECT_EQ(r.openError, ErrorCode::None);
+    EXPECT_EQ(r.readError, ErrorCode::None);
     EXPECT_EQ(QByteArray(r.bytes.data.get(), qsizetype(r.bytes.size)), bytes);
 }
 
@@ -46,11 +45,11 @@ TEST(OutputFile, AFullDiskIsReported) {
     if (!disk.mounted())
         GTEST_SKIP() << "mounting a small disk needs root";
     OutputFile f;
-    ASSERT_EQ(f.open(disk.file(QStringLiteral("out.txt")), false), 0);
-    int err = f.write(QByteArray(200 * 1024, 'x'));
+    ASSERT_EQ(f.open(disk.file(QStringLiteral("out.txt")), false), ErrorCode::None);
+    ErrorCode err = f.write(QByteArray(200 * 1024, 'x'));
     if (!err)
         err = f.close();
-    EXPECT_EQ(err, runtime_error::DiskFull);
+    EXPECT_EQ(err, ErrorCode::DiskFull);
 }
 
 // Output goes to regular files only: anything else is refused at once, without blocking and
@@ -70,27 +69,27 @@ TEST(OutputFile, SpecialFilesAreRefusedWithoutBlocking) {
     for (const QString& path :
          {fifo, socketPath, QStringLiteral("/dev/full"), QStringLiteral("/dev/zero")}) {
         OutputFile f;
-        EXPECT_EQ(f.open(path, false), runtime_error::BadFileName) << path.toStdString();
-        EXPECT_EQ(f.open(path, true), runtime_error::BadFileName) << path.toStdString();
+        EXPECT_EQ(f.open(path, false), ErrorCode::BadFileName) << path.toStdString();
+        EXPECT_EQ(f.open(path, true), ErrorCode::BadFileName) << path.toStdString();
     }
     // A FIFO that has a reader is refused as well, and nothing reaches the reader.
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
     OutputFile f;
-    EXPECT_EQ(f.open(fifo, true), runtime_error::BadFileName);
+    EXPECT_EQ(f.open(fifo, true), ErrorCode::BadFileName);
     char byte = 0;
     EXPECT_LE(::read(reader, &byte, 1), 0);
     ::close(reader);
     ::close(sock);
-    ASSERT_EQ(f.open(QStringLiteral("/dev/null"), false), 0);
-    EXPECT_EQ(f.write("x", 1), 0);
-    EXPECT_EQ(f.close(), 0);
+    ASSERT_EQ(f.open(QStringLiteral("/dev/null"), false), ErrorCode::None);
+    EXPECT_EQ(f.write("x", 1), ErrorCode::None);
+    EXPECT_EQ(f.close(), ErrorCode::None);
 }
 
 TEST(ReadWholeFile, APseudoFileOfNoReportedSizeIsReadToItsEnd) {
     FileReadResult r = readWholeFile(QStringLiteral("/proc/self/status"), 2);
-    ASSERT_EQ(r.openError, 0);
-    EXPECT_EQ(r.readError, 0);
+    ASSERT_EQ(r.openError, ErrorCode::None);
+    EXPECT_EQ(r.readError, ErrorCode::None);
     EXPECT_TRUE(QByteArray(r.bytes.data.get(), qsizetype(r.bytes.size)).contains("VmRSS:"));
 }
 
