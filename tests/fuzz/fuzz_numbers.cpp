@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView text(reinterpret_cast<const char*>(data), qsizetype(size));
-    int err = 0;
+    ErrorCode err;
     numbers::val(text, &err);
     float f = 0;
     numbers::toSingleStrict(text, &f, &err);
@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 continue;
             const double value = precision == numbers::Single ? double(f) : v;
             const QByteArray written = numbers::printForm(value, precision);
-            int e = 0;
+            ErrorCode e;
             const double back = numbers::val(written, &e);
-            if (e != 0)
+            if (e)
                 std::abort();
             // Rounding to 7 or 15 significant digits moves a value by at most half a unit in the
             // last digit: 5e-7 or 5e-15 of it, and a little for the binary forms.
