@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace numbers {
@@ -17,6 +18,13 @@ namespace {
 bool isSkipped(char c) {
     return c == ' ' || c == '\t' || c == '\n';
 }
+// strtod in the C locale: numbers read the same whatever LC_NUMERIC the desktop sets ("9.75"
+// is not 9 under a locale whose decimal point is a comma).
+double toDouble(const std::string& s) {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(s.c_str(), nullptr, c);
+}
+
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -109,7 +117,7 @@ double val(QByteArrayView text, ErrorCode* error) {
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
         // Underflow reads as (nearly) 0; only a too large magnitude is an overflow.
-        v = std::strtod(s.c_str(), nullptr);
+        v = toDouble(s);
         if (std::isinf(v)) {
             if (error)
                 *error = ErrorCode::Overflow;
@@ -159,7 +167,7 @@ bool toSingleStrict(QByteArrayView text, float* out, ErrorCode* error) {
         *error = ErrorCode::TypeMismatch;
         return false;
     }
-    double v = std::strtod(s.c_str(), nullptr);
+    double v = toDouble(s);
     if (!toSingle(v, out)) {
         *error = ErrorCode::Overflow;
         return false;
@@ -189,7 +197,7 @@ QByteArray printFormTrimmed(double value, Precision precision) {
     const double limit = precision == Single ? double(FLT_MAX) : DBL_MAX;
     const std::string readBack =
         mant.substr(0, 1) + "." + mant.substr(1) + "e" + std::to_string(exp);
-    if (std::strtod(readBack.c_str(), nullptr) > limit) {
+    if (toDouble(readBack) > limit) {
         for (std::size_t i = mant.size(); i-- > 0;) {
             if (mant[i] != '0') {
                 --mant[i];

@@ -1,7 +1,11 @@
 #include "settings/NumberRules.h"
+#include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
+#include <QFile>
+#include <QProcess>
 #include <cfloat>
+#include <clocale>
 #include <gtest/gtest.h>
 
 namespace {
@@ -106,3 +110,24 @@ TEST(PrintForm, WrittenNumbersReadBackToTheSameValue) {
 }
 
 } // namespace
+
+// Numbers read and write the same under a desktop locale whose decimal point is a comma.
+TEST(Numbers, AreTheSameInEveryLocale) {
+    TempDir locales;
+    QProcess::execute(QStringLiteral("localedef"),
+                      {"-i", "de_DE", "-f", "UTF-8", locales.file("de_DE.UTF-8")});
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    if (!setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no German locale could be made";
+    float size = 0;
+    ErrorCode err;
+    const bool strict = numbers::toSingleStrict(" 9.75 ", &size, &err);
+    const double lenient = numbers::val("1545.5");
+    const QByteArray written = numbers::printForm(9.75, numbers::Single);
+    setlocale(LC_NUMERIC, "C");
+    qunsetenv("LOCPATH");
+    EXPECT_TRUE(strict);
+    EXPECT_EQ(size, 9.75f);
+    EXPECT_EQ(lenient, 1545.5);
+    EXPECT_EQ(written, " 9.75 ");
+}
