@@ -9,14 +9,21 @@
 #include "ui/QtDesktop.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& shown) {
-    QApplication app(argc, argv);
+    // The arguments are a file name, never options for the toolkit: a file called "-reverse"
+    // is opened, not obeyed. The one optional argument is taken whole: several words make one
+    // file name.
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QFile::decodeName(argv[i]);
+    const QString commandLine = words.join(QLatin1Char(' '));
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     setUpApplication();
-    // The one optional argument is taken whole: several words make one file name.
-    const QString commandLine = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
     QtDesktop desktop;
     QtPrinter printer;
     frmMain window(QCoreApplication::applicationDirPath(), desktop, printer);
