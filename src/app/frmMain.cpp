@@ -59,6 +59,9 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     move(twips::toPixels(1545), twips::toPixels(2010));
     resize(twips::toPixels(6615), twips::toPixels(4515) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
+    saveSoon_.setSingleShot(true);
+    saveSoon_.setInterval(300);
+    connect(&saveSoon_, &QTimer::timeout, this, &frmMain::Form_Unload);
     // F1 opens the help file from any window of the program, dialogs included.
     qApp->installEventFilter(this);
 }
@@ -126,6 +129,7 @@ void frmMain::showHelpFile() {
 }
 
 void frmMain::Form_Unload() {
+    saveSoon_.stop();
     IniWriteState state;
     state.settings = IniSettings;
     state.minimized = isMinimized();
@@ -267,6 +271,7 @@ void frmMain::ToolbarMain_ButtonClick(QAction* button) {
 void frmMain::appendModeToggle() {
     IniSettings.Append_mode = toolbarButton(QStringLiteral("btnAppendMode"))->isChecked() ? 0 : 1;
     AppendModeCaptionSet();
+    settingsChanged();
 }
 
 void frmMain::mnuFileOpen_Click() {
@@ -333,6 +338,7 @@ void frmMain::mnuFileWrite_Click() {
     }
     frmSelFileName dialog(this, IniSettings, LineList, desktop_, work_);
     dialog.exec();
+    settingsChanged(); // the output name it confirmed
 }
 
 void frmMain::text_fileout() {
@@ -371,6 +377,7 @@ void frmMain::mnuComment_Click() {
 void frmMain::stepFont(FontStep step) {
     // At the limit: no re-layout, and the size panel keeps its text.
     setListFont(withPointSize(list_->font(), step.size), step.relayout);
+    settingsChanged();
     if (step.relayout)
         Form_Resize();
 }
@@ -388,6 +395,7 @@ void frmMain::mnuSystemSet_Click() {
         dialog.exec();
     }
     AppendModeCaptionSet();
+    settingsChanged();
 }
 
 void frmMain::mnuPrnSet_Click() {
@@ -404,6 +412,7 @@ void frmMain::mnuFontSet_Click() {
     QFont font = withPointSize(list_->font(), float(chosen.pointSizeF()));
     font.setFamily(chosen.family());
     setListFont(font);
+    settingsChanged();
 }
 
 void frmMain::mnuHelpIndex_Click() {

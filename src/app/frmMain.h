@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <QVector>
 
 class Desktop;
@@ -83,6 +84,8 @@ class frmMain : public QMainWindow {
     void buildToolbar();
     void buildStatusBar();
     void Form_Unload();
+    // A setting the person changed reaches KARVEL.INI shortly, as the exit would write it.
+    void settingsChanged() { saveSoon_.start(); }
     void file_open();
     void openNamedFile(const QString& name);
     void text_print();
@@ -105,4 +108,5 @@ class frmMain : public QMainWindow {
     QLabel* fontNamePanel_ = nullptr;
     QLabel* fontSizePanel_ = nullptr;
     QVector<QIcon> ImageListToolbar_;
+    QTimer saveSoon_;
 };

@@ -65,6 +65,27 @@ TEST_F(Commands, FontStepsFromMenuAndToolbar) {
     }
 }
 
+// A setting the person changes is on disk shortly, without waiting for the exit: a run that
+// ends abnormally keeps it.
+TEST_F(Commands, ChangedSettingsReachTheFileWithoutAnExit) {
+    const QString ini = dir.file(QStringLiteral("KARVEL.INI"));
+    auto saved = [&](const char* line) {
+        return QTest::qWaitFor([&] { return TempDir::read(ini).contains(line); });
+    };
+    EXPECT_FALSE(QFile::exists(ini)); // opening a file changes no setting
+    trigger("btnBig");
+    ASSERT_TRUE(saved("FontSize= 10 \r\n"));
+    trigger("btnAppendMode");
+    ASSERT_TRUE(saved("Append_mode= 1 \r\n"));
+    w->IniSettings.FileSel_mode = 1;
+    whenModalShown([](QWidget* d) {
+        d->findChild<QLineEdit*>()->setText(QStringLiteral("/dev/null"));
+        d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    });
+    trigger("mnuFileWrite");
+    ASSERT_TRUE(saved("SelFileName=/dev/null\r\n"));
+}
+
 TEST_F(Commands, FontDialogSetsListPrinterAndPanelsEvenOnCancel) {
     desktop.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 13);
     trigger("btnFont");
