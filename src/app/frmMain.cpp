@@ -80,11 +80,12 @@ void frmMain::Form_Load(const QString& commandLine) {
     list_->MakeScroll();
     setListFont(list_->font());
     const IniFileSettings read = iniFileRead(iniFilePath(programDir_));
+    // Settings that could not be read are not overwritten with defaults at exit (nor by a
+    // signal that ends the program while the message below is shown).
+    keepIniFile_ = read.unreadable;
     applySettings(read);
     if (read.error)
         desktop_.exclamation(this, kAppTitle, read.error.description());
-    // Settings that could not be read are not overwritten with defaults at exit.
-    keepIniFile_ = read.unreadable;
 
     // A saved place on a screen that is gone, or partly off one, is brought whole onto one.
     const QMargins frame = frameMargins(this, nullptr);

@@ -128,12 +128,13 @@ TEST_F(OrdinaryUser, ALinkedSettingsFileKeepsItsLinkAndItsTargetIsUpdated) {
 }
 
 TEST_F(OrdinaryUser, AnUnreadableSettingsFileIsNotOverwrittenWithDefaults) {
+    // Writable but not readable: only the start-up's note that it could not be read keeps it.
     dir.write(QStringLiteral("prog/KARVEL.INI"), "Page_mode=1\r\n");
-    ::chmod(QFile::encodeName(ini()).constData(), 0);
+    ::chmod(QFile::encodeName(ini()).constData(), 0200);
     giveToUser(ini());
     // Start-up shows why it could not read the file; the signal ends the program there.
     ASSERT_EQ(runAndStop(SIGTERM), 0);
-    EXPECT_EQ(modeOf(ini()), mode_t(0));
+    EXPECT_EQ(modeOf(ini()), mode_t(0200));
     ::chmod(QFile::encodeName(ini()).constData(), 0600);
     EXPECT_EQ(TempDir::read(ini()), "Page_mode=1\r\n");
 }
