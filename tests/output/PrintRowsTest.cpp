@@ -1,5 +1,10 @@
 #include "output/PrintRows.h"
+#include "document/LineStore.h"
+#include "document/TextRead.h"
+#include "settings/IniSettings.h"
 #include "support/FakePrinter.h"
+#include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +40,21 @@ TEST(PrintRow, WrapsCharacterByCharacterAtTheRightMargin) {
         ASSERT_TRUE(printRow(p, c.text, PrintMargins{}));
         EXPECT_EQ(p.line, c.lines) << c.name;
     }
+}
+
+TEST(PrintSelectedRows, PrintsSelectedRowsInIndexOrderAndKeepsTheSelection) {
+    TempDir dir;
+    LineStore rows;
+    ASSERT_EQ(
+        text_read(dir.write(QStringLiteral("r.txt"), "zero\r\none\r\n\r\nthree\r\n"), rows).error,
+        ErrorCode::None);
+    rows.setSelected(3, true);
+    rows.setSelected(0, true);
+    rows.setSelected(2, true);
+    FakePrinter p;
+    ASSERT_TRUE(printSelectedRows(p, rows, PrintMargins{}));
+    EXPECT_EQ(p.line, (QStringList{"zero", "", "three"}));
+    EXPECT_EQ(rows.selectedCount(), 3u);
 }
 
 } // namespace

@@ -113,6 +113,18 @@ TEST(IniFileWrite, NamesComeBackExactly) {
     }
 }
 
+// A missing file is silent; a directory in its place is an error and reads as unreadable.
+TEST(IniFileRead, TellsAnUnreadableFileFromAMissingOne) {
+    TempDir dir;
+    const IniFileSettings missing = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
+    EXPECT_EQ(missing.error, ErrorCode::None);
+    EXPECT_FALSE(missing.unreadable);
+    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
+    const IniFileSettings directory = iniFileRead(dir.file(QStringLiteral("KARVEL.INI")));
+    EXPECT_EQ(directory.error, ErrorCode::PathFileAccess);
+    EXPECT_TRUE(directory.unreadable);
+}
+
 // A settings file reached through a link to a link is replaced at the final target, with its
 // mode; both links stay links, nothing is left beside them, and it reads back.
 TEST(IniFileWrite, FollowsAChainOfLinksToTheFile) {
