@@ -69,35 +69,6 @@ TEST_F(Faults, OneHundredMegabyteLine) {
     EXPECT_EQ(StrSearch(QStringLiteral("xy"), rows), 0u);
 }
 
-TEST_F(Faults, TenMillionEmptyLines) {
-    const QString p =
-        dir.write(QStringLiteral("empty.txt"),
-                  QByteArray(20'000'000, '\0').replace('\0', "\r\n").left(20'000'000));
-    LineStore rows;
-    ASSERT_EQ(text_read(p, rows).error, ErrorCode::None);
-    EXPECT_EQ(rows.rowCount(), 10'000'000u);
-    EXPECT_EQ(StrSearch(QString(), rows), 0u); // empty rows are never found
-}
-
-TEST_F(Faults, UnusualNamesLoadAndWrite) {
-    const QString names[] = {QStringLiteral("with blanks .txt"),
-                             QStringLiteral("\"quoted\" 'name'.txt"),
-                             QStringLiteral("日本語のファイル名.txt"),
-                             QString(250, QLatin1Char('n')) + QStringLiteral(".txt")};
-    for (const QString& name : names) {
-        const QString p = dir.write(name, "row\r\n");
-        LineStore rows;
-        ASSERT_EQ(text_read(p, rows).error, ErrorCode::None) << name.toStdString();
-        rows.setSelected(0, true);
-        const QString out = dir.file(QStringLiteral("out ") + name.right(20));
-        ASSERT_EQ(writeSelectedRows(out, 1, rows), ErrorCode::None) << name.toStdString();
-        EXPECT_EQ(TempDir::read(out), "row\r\n");
-    }
-    LineStore rows;
-    EXPECT_EQ(text_read(dir.file(QString(256, QLatin1Char('n'))), rows).error,
-              ErrorCode::PathFileAccess); // a component longer than the system allows
-}
-
 TEST_F(Faults, ASettingsFileOfManyLinesGarbageAndNulBytes) {
     QByteArray ini;
     for (int i = 0; i < 100'000; ++i)

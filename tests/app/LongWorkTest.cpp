@@ -13,7 +13,6 @@
 #include "ui/ProgressWindow.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -43,6 +42,15 @@ class LongWork : public ::testing::Test {
             return true;
         });
         return out;
+    }
+    // The name dialog with every row selected and out typed in, OK not yet clicked.
+    std::unique_ptr<frmSelFileName> nameDialog(const QString& out) {
+        w->LineList.setRangeSelected(0, 19999, true);
+        auto d = std::make_unique<frmSelFileName>(w.get(), w->IniSettings, w->LineList, desktop,
+                                                  w->longWork());
+        d->show();
+        d->txtSelFileName->setText(out);
+        return d;
     }
     TempDir dir;
     FakeDesktop desktop;
@@ -148,13 +156,10 @@ TEST_F(LongWork, ATerminationDuringAPrintEndsThePageWithEveryRowPrintedSoFar) {
 // The name the person confirmed is kept although the write it started was cut short.
 TEST_F(LongWork, ATerminationDuringTheNamedFilesWriteSavesTheNewName) {
     SessionEnd sessionEnd(*w);
-    w->LineList.setRangeSelected(0, 19999, true);
     const QString out = dir.file(QStringLiteral("new-out.txt"));
-    frmSelFileName d(w.get(), w->IniSettings, w->LineList, desktop, w->longWork());
-    d.show();
-    d.txtSelFileName->setText(out);
+    const auto d = nameDialog(out);
     raiseTerminationDuringWork(desktop);
-    d.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return sessionEnd.terminated(); }));
     const QByteArray written = TempDir::read(out);
     EXPECT_LT(written.count("\r\n"), 20000);
@@ -164,16 +169,13 @@ TEST_F(LongWork, ATerminationDuringTheNamedFilesWriteSavesTheNewName) {
 }
 
 TEST_F(LongWork, ACancelledWriteFromTheNameDialogKeepsWholeRowsAndTheName) {
-    w->LineList.setRangeSelected(0, 19999, true);
     const QString out = dir.file(QStringLiteral("out.txt"));
-    frmSelFileName d(w.get(), w->IniSettings, w->LineList, desktop, w->longWork());
-    d.show();
-    d.txtSelFileName->setText(out);
+    const auto d = nameDialog(out);
     desktop.cancelAfter = 1;
-    d.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
+    d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
     EXPECT_EQ(TempDir::read(out).count("\r\n"), 8191);
     EXPECT_EQ(w->IniSettings.SelFileName, out);
-    EXPECT_FALSE(d.isVisible());
+    EXPECT_FALSE(d->isVisible());
 }
 
 // A comment is one row: a termination lets it finish, and the page with all of it is printed.
@@ -213,24 +215,18 @@ TEST(QtProgressWindow, ShowsOnlyForLongWorkAndCancelStops) {
         EXPECT_FALSE(quick.shown());
     }
     QtProgress slow(&parent, QStringLiteral("印刷しています..."));
-    QElapsedTimer waited;
-    waited.start();
-    while (!slow.shown() && waited.elapsed() < 10000) {
-        EXPECT_TRUE(slow.advance(1, 100));
-        QTest::qWait(5);
-    }
-    ASSERT_TRUE(slow.shown());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            EXPECT_TRUE(slow.advance(1, 100));
+            return slow.shown();
+        },
+        10000));
     auto* dialog = parent.findChild<QProgressDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialog->isModal());
     QTest::keyClick(dialog, Qt::Key_Escape);
-    bool goesOn = true;
-    for (int i = 0; i < 200 && goesOn; ++i) {
-        goesOn = slow.advance(2, 100);
-        QTest::qWait(5);
-    }
-    EXPECT_FALSE(goesOn);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !slow.advance(2, 100); }));
 }
 
 } // namespace

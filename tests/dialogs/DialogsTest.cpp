@@ -1,10 +1,8 @@
 // The search, system settings and About dialogs.
 #include "dialogs/frmSearch.h"
 #include "dialogs/frmSystemSet.h"
-#include "dialogs/frmVersion.h"
 #include "settings/IniSettings.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -104,19 +102,6 @@ TEST(frmSystemSet, TabVisitsFrame1Frame2OkFrame3) {
               (std::vector<QString>{"optPageMode0", "cmdOk", "optFileSelMode0", "optAppendMode1"}));
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_TRUE(d.isVisible());
-}
-
-TEST(frmVersion, OpensBesideItsOwnerAndOkCloses) {
-    QWidget main;
-    main.move(300, 200);
-    frmVersion d(&main);
-    d.show();
-    EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80));
-    // As drawn, or larger where a desktop font needs room.
-    EXPECT_EQ(d.size().expandedTo(QSize(248, 235)), d.size());
-    EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("Picture2"))->pixmap().size(), QSize(191, 63));
-    d.findChild<QPushButton*>(QStringLiteral("cmdOk"))->click();
-    EXPECT_FALSE(d.isVisible());
 }
 
 } // namespace

@@ -111,11 +111,6 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
                     9),
          {0, 1},
          QStringLiteral("a\uFFFD\uFFFDb\n\uFFFD\n")},
-        {"broken utf-8 byte",
-         "ok \xe6\x8e\xa5\nbad \xff\n" + QByteArray(3000, 'x') + "\n" +
-             QByteArray("\xe6\x8e\xa5\n").repeated(1000),
-         {1},
-         QStringLiteral("bad \uFFFD\n")},
         {"empty rows", "\r\n\r\nx\r\n", {0, 1}, QStringLiteral("\n\n")},
         {"nothing selected: the clipboard as it was", "a\r\n", {}, QStringLiteral("before")},
     };

@@ -87,7 +87,6 @@ TEST_F(OutputDialogs, SelFileNameChangeOnlyFillsTheBoxAndEmptyOkWritesNothing) {
     desktop.saveAnswers = {QStringLiteral("/chosen.txt"), QString()};
     button(d, "cmdChange")->click();
     EXPECT_EQ(d.txtSelFileName->text(), QStringLiteral("/chosen.txt"));
-    EXPECT_EQ(desktop.saveTitles, QStringList{QStringLiteral("書き出しファイル名")});
     button(d, "cmdChange")->click(); // cancelled: the box keeps its content
     EXPECT_EQ(d.txtSelFileName->text(), QStringLiteral("/chosen.txt"));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/chosen.txt")));
@@ -96,20 +95,6 @@ TEST_F(OutputDialogs, SelFileNameChangeOnlyFillsTheBoxAndEmptyOkWritesNothing) {
     button(d, "cmdOk")->click();
     EXPECT_FALSE(d.isVisible());
     EXPECT_TRUE(desktop.messages.isEmpty());
-}
-
-TEST_F(OutputDialogs, CommentPrintsOneRowOntoTheCurrentPage) {
-    frmComment d(&main, settings, printer, QFont(QStringLiteral("Serif"), 11), PrintMargins{},
-                 desktop, work);
-    EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80)); // 1200 twips
-    d.show();
-    EXPECT_TRUE(d.txtComment->text().isEmpty());
-    d.txtComment->setText(QStringLiteral("見出し"));
-    button(d, "cmdPrint")->click();
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(printer.line, QStringList{QStringLiteral("見出し")});
-    EXPECT_EQ(printer.family, QStringLiteral("Serif"));
-    EXPECT_TRUE(printer.ejected.isEmpty());
 }
 
 // The comment is written in the document's encoding and line end: code page 932 with the forms

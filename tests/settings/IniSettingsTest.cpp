@@ -81,15 +81,6 @@ TEST(IniFileWrite, WritesElevenLinesInOrder) {
     EXPECT_EQ(iniFileContent(sampleState()), expected);
 }
 
-TEST(IniFileWrite, AFailedWriteLeavesTheOldFileWhole) {
-    TempDir dir;
-    // A directory in the way of the rename: the write fails and nothing is left behind.
-    QDir(dir.path()).mkdir(QStringLiteral("KARVEL.INI"));
-    EXPECT_FALSE(iniFileWrite(dir.file(QStringLiteral("KARVEL.INI")), sampleState()));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{QStringLiteral("KARVEL.INI")});
-}
-
 // Every remembered name comes back exactly; names code page 932 holds are stored as before, and
 // a stored name never disturbs the lines after it.
 TEST(IniFileWrite, NamesComeBackExactly) {
@@ -99,8 +90,6 @@ TEST(IniFileWrite, NamesComeBackExactly) {
     } cases[] = {
         {QStringLiteral("/home/太郎/売上～2026.txt"), true}, // FULLWIDTH TILDE is in the code page
         {QStringLiteral("/home/taro/売上\u301C2026.txt"), false}, // WAVE DASH from an input method
-        {QStringLiteral("/home/taro/café.txt"), false},
-        {QStringLiteral("/home/taro/보고서.txt"), false},
         {QStringLiteral("/home/taro/😀 100% done.txt"), false},
         {QStringLiteral("/tmp/line\r\nbreak\nname.txt"), false},
         {QStringLiteral("Noto Sans CJK JP"), true},

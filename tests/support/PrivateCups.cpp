@@ -127,8 +127,3 @@ QList<PrivateCups::Job> PrivateCups::jobs() const {
               [](const Job& a, const Job& b) { return a.document < b.document; });
     return out;
 }
-
-QString PrivateCups::errorLog() const {
-    QFile f(dir_.path() + QStringLiteral("/log/error_log"));
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}

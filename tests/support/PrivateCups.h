@@ -28,7 +28,6 @@ class PrivateCups {
         QString document;
     };
     QList<Job> jobs() const;
-    QString errorLog() const;
 
   private:
     QTemporaryDir dir_;
