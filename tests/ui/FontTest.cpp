@@ -30,8 +30,9 @@ TEST(JapaneseFont, EveryFontComesBackWithJapaneseCharactersAndItsSizeAndWeight) 
             << name << " -> " << qPrintable(japanese.family());
         EXPECT_EQ(japanese.pointSize(), 13) << name;
         EXPECT_TRUE(japanese.bold()) << name;
-        if (hasJapanese(font.family()))
+        if (hasJapanese(font.family())) {
             EXPECT_EQ(japanese, font) << name; // a family with Japanese is kept
+        }
     }
 }
 
