@@ -67,12 +67,12 @@ TEST_F(Commands, FontStepsFromMenuAndToolbar) {
 // ends abnormally keeps it.
 TEST_F(Commands, ChangedSettingsReachTheFileWithoutAnExit) {
     const QString ini = dir.file(QStringLiteral("KARVEL.INI"));
-    auto saved = [&](const char* line) {
+    auto saved = [&](const QByteArray& line) {
         return QTest::qWaitFor([&] { return TempDir::read(ini).contains(line); });
     };
     EXPECT_FALSE(QFile::exists(ini)); // opening a file changes no setting
     trigger("btnBig");
-    ASSERT_TRUE(saved("FontSize= 10 \r\n"));
+    ASSERT_TRUE(saved("FontSize=" + numbers::printForm(listSize(), numbers::Single) + "\r\n"));
     trigger("btnAppendMode");
     ASSERT_TRUE(saved("Append_mode= 1 \r\n"));
     w->IniSettings.FileSel_mode = 1;
