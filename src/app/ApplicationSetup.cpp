@@ -44,6 +44,9 @@ void setUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Karvel"));
     QApplication::setApplicationVersion(QStringLiteral("3.00"));
     QApplication::setWindowIcon(pictures::programIconSet());
+    // Docks and task bars match the windows to the installed desktop entry by this name (on
+    // Wayland it is the window's app id, and the window icon is not used).
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.karvel.Karvel32"));
     // The program speaks Japanese, and so do the standard dialogs it shows.
     auto* qtJapanese = new QTranslator(qApp);
     if (qtJapanese->load(QStringLiteral("qtbase_ja"),

@@ -61,6 +61,7 @@ TEST(ApplicationSetup, GivesEveryWindowTheIconAFontWithJapaneseAndJapaneseDialog
     EXPECT_TRUE(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese))
         << qPrintable(family);
     EXPECT_FALSE(QApplication::windowIcon().isNull());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("io.karvel.Karvel32"));
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
               QStringLiteral("キャンセル"));
     QApplication::setFont(before);
