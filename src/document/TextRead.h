@@ -1,5 +1,8 @@
 #pragma once
+#include "text/TextFormat.h"
+
 #include <QString>
+#include <optional>
 
 class LineStore;
 class Progress;
@@ -12,4 +15,7 @@ inline constexpr int kLoadCancelled = -1;
 // failure while reading keeps the rows read so far.
 // The load reports its bytes to progress, and stops when it says so (kLoadCancelled; the
 // document is left as it was and the half-read file's memory given back).
-int text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr);
+// forced: read in this format instead of the one the bytes show (to read a file again in
+// another encoding or line-end style).
+int text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr,
+              std::optional<TextFormat> forced = std::nullopt);

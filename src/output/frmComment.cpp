@@ -62,9 +62,8 @@ void frmComment::cmdFile_Click() {
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty()) {
         int err = 0;
-        work_.run(this, QStringLiteral("書き出しています..."), [&](Progress&) {
-            err = writeLine(name, settings_.appends(), *bytes, format_.lineEnd);
-        });
+        work_.run(this, QStringLiteral("書き出しています..."),
+                  [&](Progress&) { err = writeLine(name, settings_.appends(), *bytes, format_); });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());
             return;

@@ -33,10 +33,12 @@ std::size_t countSequences(const unsigned char* p, std::size_t n, bool final, Co
             continue;
         }
         std::size_t j = 1;
+        bool cut = false;
         for (; j < len; ++j) {
             if (i + j >= n) {
                 if (!final)
                     return i;
+                cut = true;
                 break;
             }
             const unsigned char c = p[i + j];
@@ -45,6 +47,8 @@ std::size_t countSequences(const unsigned char* p, std::size_t n, bool final, Co
         }
         if (j == len)
             ++counts.valid;
+        else if (cut)
+            ++counts.cut;
         else
             ++counts.invalid;
         i += j;
@@ -166,7 +170,7 @@ bool wellFormed(const unsigned char* data, std::size_t size) {
 #endif
     Counts counts;
     countSequences(data, size, true, counts);
-    return counts.invalid == 0;
+    return counts.invalid == 0 && counts.cut == 0;
 }
 
 void Census::begin(std::size_t start, std::size_t expectedSize) {
@@ -196,13 +200,20 @@ void Census::run(const char* data, std::size_t size, bool final) {
         } else
 #endif
         {
+            const std::uint64_t cutBefore = counts_.cut;
             const std::size_t used = countSequences(p + pos_, end - pos_, boundary, counts_);
+            if (end != size || !final) {
+                // Cut by a chunk's end before a byte that cannot continue it: invalid.
+                counts_.invalid += counts_.cut - cutBefore;
+                counts_.cut = cutBefore;
+            }
             if (used == 0)
                 return; // a sequence the end may have cut: wait for more
             pos_ += used;
         }
         // Every sequence still to come takes at least two bytes.
-        if (expected_ > pos_ && counts_.invalid * 1000 > counts_.valid + (expected_ - pos_) / 2)
+        if (expected_ > pos_ &&
+            counts_.invalid * kValidPerInvalid > counts_.valid + (expected_ - pos_) / 2)
             settled_ = true;
     }
 }

@@ -85,7 +85,7 @@ TEST_F(Rows, WriteLineAddsTheLineEndOfTheStyle) {
     EXPECT_EQ(TempDir::read(out()), "\r\n");
     ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), 0);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\n");
-    ASSERT_EQ(writeLine(out(), 1, "x", LineEndStyle::Lf), 0);
+    ASSERT_EQ(writeLine(out(), 1, "x", TextFormat{LineEndStyle::Lf}), 0);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\nx\n");
 }
 
