@@ -24,6 +24,16 @@ std::size_t skipAscii(const unsigned char* p, std::size_t i, std::size_t n) {
     return i;
 }
 
+// Whether the EUC-JP bytes from i to the end n could be the start of a longer character.
+bool cutByTheEnd(const unsigned char* p, std::size_t i, std::size_t n, std::size_t longest) {
+    if (n - i >= longest || !(jis::isEucByte(p[i]) || p[i] == 0x8E || p[i] == 0x8F))
+        return false;
+    for (std::size_t k = i + 1; k < n; ++k)
+        if (!jis::isEucByte(p[k]))
+            return false;
+    return true;
+}
+
 // Scores p[i, n) read as EUC-JP; without final, stops before a character the end may cut.
 std::size_t scoreEucJp(const unsigned char* p, std::size_t i, std::size_t n, bool final,
                        std::int64_t& score) {
@@ -31,7 +41,9 @@ std::size_t scoreEucJp(const unsigned char* p, std::size_t i, std::size_t n, boo
         if (!final && i + 3 > n)
             break;
         const std::size_t len = jis::eucLength(p + i, p + n);
-        if (len == 1 || jis::eucChar(p + i, len) == jis::kInvalid) {
+        if (len == 1 && final && cutByTheEnd(p, i, n, 3)) {
+            // a character the end of the file cut counts for neither reading
+        } else if (len == 1 || jis::eucChar(p + i, len) == jis::kInvalid) {
             score -= 32;
         } else {
             const unsigned char b = p[i];
@@ -51,7 +63,9 @@ std::size_t scoreCp932(const unsigned char* p, std::size_t i, std::size_t n, boo
             break;
         const std::size_t len = cp932::unitLength(c + i, c + n);
         const unsigned char b = p[i];
-        if (cp932::decodeUnit(c + i, len) == cp932::kInvalid) {
+        if (len == 1 && final && i + 1 == n && cp932::isLeadByte(b)) {
+            // cut by the end of the file
+        } else if (cp932::decodeUnit(c + i, len) == cp932::kInvalid) {
             score -= 32;
         } else if (len == 1) {
             score += 1; // half-width katakana
