@@ -9,13 +9,19 @@ namespace {
 
 #include "jis_tables.inc"
 
+// ASCII, and the C1 controls but the two single shifts.
+bool isSingle(unsigned char b) {
+    return b < 0x8E || (b >= 0x90 && b <= 0x9F);
+}
+
 // Forms packed as up to three bytes (first in the low byte) and the length in the top byte.
 struct Reverse {
     std::vector<std::uint32_t> form = std::vector<std::uint32_t>(0x10000, 0);
     std::vector<bool> several = std::vector<bool>(0x10000, false);
     Reverse() {
-        for (unsigned b = 0; b < 0x80; ++b)
-            add(char16_t(b), b | 1u << 24);
+        for (unsigned b = 0; b < 0xA0; ++b)
+            if (isSingle(static_cast<unsigned char>(b)))
+                add(char16_t(b), b | 1u << 24);
         for (unsigned r = 0; r < 94; ++r)
             for (unsigned c = 0; c < 94; ++c)
                 add(kJis0208[r][c], (0xA1 + r) | (0xA1 + c) << 8 | 2u << 24);
@@ -51,7 +57,7 @@ enum class Set { Ascii, Roman, Jis0208 };
 
 char16_t eucChar(const unsigned char* p, std::size_t length) {
     if (length == 1)
-        return p[0] < 0x80 ? char16_t(p[0]) : kInvalid;
+        return isSingle(p[0]) ? char16_t(p[0]) : kInvalid;
     if (length == 2)
         return p[0] == 0x8E ? char16_t(0xFF61 + p[1] - 0xA1) : kJis0208[p[0] - 0xA1][p[1] - 0xA1];
     return kJis0212[p[1] - 0xA1][p[2] - 0xA1];

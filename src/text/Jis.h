@@ -3,8 +3,9 @@
 //
 // EUC-JP characters are one byte (ASCII), two (JIS X 0208: two bytes 0xA1..0xFE; half-width
 // katakana: 0x8E then 0xA1..0xDF) or three (JIS X 0212: 0x8F then two bytes 0xA1..0xFE). A byte
-// that starts no such sequence is one character of its own, U+FFFD, so a byte below 0x80 is
-// always a character by itself. ISO-2022-JP is seven-bit: escape sequences switch between ASCII,
+// that starts no such sequence is one character of its own (a C1 control for 0x80..0x9F but the
+// single shifts, as iconv reads them, otherwise U+FFFD), so a byte below 0x80 is always a
+// character by itself. ISO-2022-JP is seven-bit: escape sequences switch between ASCII,
 // JIS X 0201 Roman and JIS X 0208; each row is read from ASCII.
 #include <QByteArray>
 #include <QString>

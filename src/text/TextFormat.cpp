@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "Jis.h"
 #include "Utf16.h"
+#include "Utf8.h"
 
 #include <algorithm>
 
@@ -74,13 +75,7 @@ QString decodeText(TextEncoding encoding, const char* data, std::size_t size,
     case TextEncoding::Utf8:
         break;
     }
-    // A byte never gives more than one UTF-16 unit, and four bytes give at least one, so four
-    // bytes a unit are enough to fill maxUnits.
-    const std::size_t take = maxUnits >= size / 4 ? size : maxUnits * 4;
-    QString text = QString::fromUtf8(data, qsizetype(take));
-    if (std::size_t(text.size()) > maxUnits)
-        text.truncate(qsizetype(maxUnits));
-    return text;
+    return utf8::decode(data, size, maxUnits);
 }
 
 QString toEncodingVariants(TextEncoding encoding, QStringView text) {

@@ -4,6 +4,7 @@
 // most about one valid sequence per two invalid ones (a single line at most two), while
 // UTF-8 read so gives seventy and more: a damaged UTF-8 file keeps a broken character or a
 // stray line in another encoding, and stays UTF-8.
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 
@@ -26,6 +27,10 @@ struct Counts {
 // whole range is counted. A sequence is invalid as its longest well-formed prefix (or one
 // byte), the way a decoder replaces it.
 std::size_t countSequences(const unsigned char* data, std::size_t size, bool final, Counts& counts);
+
+// Decodes bytes, each invalid sequence (as countSequences counts it) as one U+FFFD; at most
+// maxUnits UTF-16 units are returned.
+QString decode(const char* data, std::size_t size, std::size_t maxUnits = std::size_t(-1));
 
 // Whether data[0, size) is well-formed UTF-8, no sequence cut at either end (thirty-two bytes
 // at a time where the processor has AVX2).
