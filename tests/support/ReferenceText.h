@@ -142,8 +142,9 @@ inline std::optional<IconvText> iconvRead(QByteArrayView bytes, const char* char
     iconv_close(cd);
     if (failed && err != EINVAL)
         return std::nullopt;
-    return IconvText{QString::fromUtf16(reinterpret_cast<const char16_t*>(out.constData()),
-                                        (out.size() - qsizetype(outLeft)) / 2),
+    // Not QString::fromUtf16, which takes a leading U+FEFF or U+FFFE for a byte order mark.
+    return IconvText{QString(reinterpret_cast<const QChar*>(out.constData()),
+                             (out.size() - qsizetype(outLeft)) / 2),
                      qsizetype(inLeft)};
 }
 
