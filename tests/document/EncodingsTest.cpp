@@ -9,6 +9,7 @@
 #include "text/Utf16.h"
 
 #include <QDir>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -141,6 +142,45 @@ TEST(Encodings, EdgeFilesReadAsTheirBytesSay) {
         ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store), 0) << c.name;
         EXPECT_EQ(formatName(store.format()), formatName(c.format)) << c.name;
         EXPECT_EQ(rows(store), c.rows) << c.name;
+    }
+}
+
+// A UTF-16 file arriving in pieces of any size, a piece ending inside a unit or between a CR
+// and its LF, splits as the whole does; so does one without a mark, told from its first bytes.
+TEST(Encodings, Utf16IndexedInPiecesSplitsAsTheWhole) {
+    QString text;
+    for (int i = 0; i < 400; ++i)
+        text += i % 7 == 0 ? u"「本」《注》\n"_qs : i % 3 == 0 ? u"\r"_qs : u"line 」\r\n"_qs;
+    for (const QByteArray& bytes :
+         {"\xff\xfe" + utf16::encode(text, false), utf16::encode(text, true)}) {
+        const TextFormat format{
+            reference::styleOf(bytes, bytes.startsWith("\xff\xfe") ? Utf16Le : Utf16Be),
+            bytes.startsWith("\xff\xfe") ? Utf16Le : Utf16Be};
+        const std::vector<QByteArray> expected = reference::rowsOf(bytes, format);
+        for (const std::size_t piece : {std::size_t(1), std::size_t(3), std::size_t(64),
+                                        std::size_t(4097), std::size_t(bytes.size())}) {
+            ByteBuffer buffer{ByteBuffer::allocate(std::size_t(bytes.size()) + LineStore::kSlack),
+                              0};
+            // What has not arrived yet reads as line ends, so a look past it shows.
+            for (std::size_t i = 0; i < std::size_t(bytes.size()); ++i)
+                buffer.data.get()[i] = i % 2 ? '\r' : '\0';
+            LineStore store;
+            store.beginIndex(std::size_t(bytes.size()));
+            for (std::size_t got = 0; got < std::size_t(bytes.size());) {
+                const std::size_t more = std::min(piece, std::size_t(bytes.size()) - got);
+                std::memcpy(buffer.data.get() + got, bytes.constData() + got, more);
+                got += more;
+                if (got < std::size_t(bytes.size()))
+                    store.indexRead(buffer.data.get(), got);
+            }
+            buffer.size = std::size_t(bytes.size());
+            store.adopt(std::move(buffer));
+            std::vector<QByteArray> got;
+            for (std::size_t i = 0; i < store.rowCount(); ++i)
+                got.push_back(store.rowBytes(i).toByteArray());
+            EXPECT_EQ(store.format(), format) << piece;
+            EXPECT_EQ(got, expected) << "pieces of " << piece;
+        }
     }
 }
 
