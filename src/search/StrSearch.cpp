@@ -205,17 +205,24 @@ std::size_t searchBytes(const QByteArray& needle, LineStore& rows, Checkpoints& 
 std::size_t searchEucJp(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
     std::size_t knownRow = std::size_t(-1), known = 0;
     const auto* data = reinterpret_cast<const unsigned char*>(rows.data());
-    return searchBytes(
-        needle, rows, checkpoints, [&](std::size_t row, std::size_t offset, QByteArrayView bytes) {
-            const auto* rowEnd =
-                reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size();
-            std::size_t at = knownRow == row && known <= offset ? known : rows.starts()[row];
-            while (at < offset)
-                at += jis::eucLength(data + at, rowEnd);
-            knownRow = row;
-            known = at;
-            return at == offset;
-        });
+    return searchBytes(needle, rows, checkpoints,
+                       [&](std::size_t row, std::size_t offset, QByteArrayView bytes) {
+                           const auto* rowEnd =
+                               reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size();
+                           // A byte below 0x80 is a character of its own: the walk starts after the
+                           // last one before the hit, unless the walk for the hit before went
+                           // further.
+                           const std::size_t floor =
+                               knownRow == row && known <= offset ? known : rows.starts()[row];
+                           std::size_t at = offset;
+                           while (at > floor && data[at - 1] >= 0x80)
+                               --at;
+                           while (at < offset)
+                               at += jis::eucLength(data + at, rowEnd);
+                           knownRow = row;
+                           known = at;
+                           return at == offset;
+                       });
 }
 
 // UTF-16: a byte match counts where it starts a unit; a needle of whole characters then

@@ -260,9 +260,13 @@ void Census::run(const char* data, std::size_t size, bool final) {
                 return; // a sequence the end may have cut: wait for more
             pos_ += used;
         }
-        // Every sequence still to come takes at least two bytes.
-        if (expected_ > pos_ &&
-            counts_.invalid * kValidPerInvalid > counts_.valid + (expected_ - pos_) / 2)
+        // Every sequence still to come takes at least two bytes; and a file that starts with a
+        // thousand invalid sequences and too few valid ones is text in another encoding, not
+        // UTF-8 with a broken character.
+        const bool ratioMissed = counts_.invalid * kValidPerInvalid > counts_.valid;
+        if ((expected_ > pos_ &&
+             counts_.invalid * kValidPerInvalid > counts_.valid + (expected_ - pos_) / 2) ||
+            (ratioMissed && counts_.invalid >= kDecisiveInvalid))
             settled_ = true;
     }
 }

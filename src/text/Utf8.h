@@ -48,7 +48,8 @@ class Census {
 
     const Counts& counts() const { return counts_; }
     // At least four valid sequences per invalid one, and at least one valid or cut: a file
-    // cut inside a character is still UTF-8.
+    // cut inside a character is still UTF-8. A file that misses the ratio at its first
+    // kDecisiveInvalid invalid sequences is counted no further (ruledOut).
     bool looksLikeUtf8() const {
         return counts_.valid + counts_.cut > 0 &&
                counts_.invalid * kValidPerInvalid <= counts_.valid;
@@ -56,6 +57,8 @@ class Census {
     // Whether the counts so far already rule UTF-8 out.
     bool ruledOut() const { return settled_; }
     static constexpr std::uint64_t kValidPerInvalid = 4;
+    // Invalid sequences enough to rule UTF-8 out where the ratio is missed so far.
+    static constexpr std::uint64_t kDecisiveInvalid = 1024;
 
   private:
     void run(const char* data, std::size_t size, bool final);
