@@ -244,7 +244,8 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly, std::optional<Te
         forced_ = forced;
     if (!headerRead_) // nothing was indexed while reading
         readHeader(d, size, size);
-    std::memset(d + size, 0, kSlack); // nothing follows the last byte
+    // Nothing follows the last byte: no line end, nor in UTF-16 half of one with a last odd byte.
+    std::memset(d + size, wide_ ? 0xFF : 0, kSlack);
     scan(d, size);
     if (!forced_ && styleOfCounts() != format_.lineEnd) {
         restartIndex(styleOfCounts());
