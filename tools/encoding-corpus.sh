@@ -191,7 +191,9 @@ for f in "$work"/corpus/*.txt; do
     kind=${src_kind#*-}
     rest=${name#*.}
     enc=${rest%%.*}
-    p=$(canon "$("$guess" "$f" | cut -f2)")
+    answer=$("$guess" -v "$f")
+    p=$(canon "$(cut -f2 <<<"$answer")")
+    echo "$enc $kind $(cut -f3,4 <<<"$answer")" >>"$work/counts"
     n=$(canon "$(nkf --guess "$f" 2>/dev/null || echo none)")
     u=$(canon "$(uchardet "$f" 2>/dev/null || echo none)")
     key="$enc $kind"
@@ -208,6 +210,12 @@ done
 sum() { local s=0; for v in "$@"; do s=$((s + v)); done; echo $s; }
 printf '%-22s %5d %8d %8d %9d\n' all "$(sum "${total[@]}")" "$(sum "${ok_p[@]}")" \
     "$(sum "${ok_n[@]}")" "$(sum "${ok_u[@]}")"
+# Valid UTF-8 sequences per invalid one: the most any file in another encoding reached, and the
+# least any damaged UTF-8 file kept (the program takes four or more as UTF-8).
+awk '$4 > 0 { r = $3 / $4; e = $1 ~ /utf8/ ? "utf8" : "other"
+              if (!(e in lo) || r < lo[e]) lo[e] = r; if (!(e in hi) || r > hi[e]) hi[e] = r }
+     END { printf "valid per invalid UTF-8 sequence: other encodings up to %.2f; damaged UTF-8 from %.2f\n", hi["other"], lo["utf8"] }' \
+    "$work/counts"
 if [ ${#misses[@]} -gt 0 ]; then
     echo "the program's misses:"
     printf '  %s\n' "${misses[@]}"
