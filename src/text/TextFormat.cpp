@@ -34,29 +34,26 @@ QByteArrayView byteOrderMark(TextEncoding encoding) {
     }
 }
 
-QString formatName(TextFormat format) {
-    QString name;
-    switch (format.encoding) {
+QString encodingName(TextEncoding encoding) {
+    switch (encoding) {
     case TextEncoding::Cp932:
-        name = QStringLiteral("シフトJIS");
-        break;
+        return QStringLiteral("シフトJIS");
     case TextEncoding::Utf8:
-        name = QStringLiteral("UTF-8");
-        break;
+        return QStringLiteral("UTF-8");
     case TextEncoding::EucJp:
-        name = QStringLiteral("EUC-JP");
-        break;
+        return QStringLiteral("EUC-JP");
     case TextEncoding::Iso2022Jp:
-        name = QStringLiteral("JIS");
-        break;
+        return QStringLiteral("JIS");
     case TextEncoding::Utf16Le:
-        name = QStringLiteral("UTF-16LE");
-        break;
+        return QStringLiteral("UTF-16LE");
     case TextEncoding::Utf16Be:
-        name = QStringLiteral("UTF-16BE");
-        break;
+        return QStringLiteral("UTF-16BE");
     }
-    return name +
+    return {};
+}
+
+QString formatName(TextFormat format) {
+    return encodingName(format.encoding) +
            (format.lineEnd == LineEndStyle::Lf ? QStringLiteral(" LF") : QStringLiteral(" CRLF"));
 }
 

@@ -32,6 +32,8 @@ QByteArrayView lineTerminator(TextFormat format);
 QByteArrayView lineTerminator(LineEndStyle style);
 // The byte order mark an output file of this encoding starts with (empty: none).
 QByteArrayView byteOrderMark(TextEncoding encoding);
+// The encoding as the program names it: "シフトJIS", "EUC-JP", "JIS", "UTF-16LE", ...
+QString encodingName(TextEncoding encoding);
 // The format as the status bar names it: "シフトJIS CRLF", "UTF-16LE LF", ...
 QString formatName(TextFormat format);
 
