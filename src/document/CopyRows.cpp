@@ -15,12 +15,15 @@ namespace {
 // Writes rows[from, to) of the selected rows as UTF-8 lines at w; returns the end.
 char* convertRows(const LineStore& rows, const std::vector<std::size_t>& selected, std::size_t from,
                   std::size_t to, char* w) {
-    const bool utf8 = rows.format().encoding == TextEncoding::Utf8;
+    const TextEncoding encoding = rows.format().encoding;
     for (std::size_t i = from; i < to; ++i) {
         const std::size_t row = selected[i];
         const QByteArrayView b = rows.rowBytes(row);
-        if (!utf8) {
+        if (encoding == TextEncoding::Cp932) {
             w = cp932::toUtf8(b.data(), std::size_t(b.size()), w);
+        } else if (encoding != TextEncoding::Utf8) {
+            const QByteArray text = rows.rowText(row).toUtf8();
+            w = std::copy(text.begin(), text.end(), w);
         } else if (utf8::wellFormed(reinterpret_cast<const unsigned char*>(b.data()),
                                     std::size_t(b.size()))) {
             w = std::copy(b.begin(), b.end(), w); // a well-formed row is its own text

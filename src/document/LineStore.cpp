@@ -10,8 +10,9 @@
 #include <immintrin.h>
 #endif
 
-void LineStore::beginIndex(std::size_t expectedSize) {
+void LineStore::beginIndex(std::size_t expectedSize, std::optional<TextFormat> forced) {
     clear();
+    forced_ = forced;
     scanned_ = 0;
     expected_ = expectedSize;
     headerRead_ = false;
@@ -106,6 +107,30 @@ KARVEL_AVX2 std::size_t appendRowStartsAvx2(const char* d, std::size_t at, std::
 #undef KARVEL_AVX2
 #endif
 
+// The same in UTF-16, unit by unit from at while a whole unit lies before to; the unit after
+// each one is readable. Returns where it stopped.
+template <bool BigEndian, LineEndStyle Style>
+std::size_t appendRowStartsUtf16(const char* d, std::size_t at, std::size_t to,
+                                 LineStore::Offsets& starts, Counts& counts) {
+    for (; at + 2 <= to; at += 2) {
+        const char16_t u = utf16::unitAt(d + at, BigEndian);
+        if (u > '\r')
+            continue;
+        if (u == '\r') {
+            ++counts.cr;
+            const bool lf = utf16::unitAt(d + at + 2, BigEndian) == '\n';
+            counts.crlf += lf;
+            if (Style == LineEndStyle::Cr)
+                starts.push_back(at + 2 + 2 * lf);
+        } else if (u == '\n') {
+            ++counts.lf;
+            if (Style == LineEndStyle::Lf)
+                starts.push_back(at + 2);
+        }
+    }
+    return at;
+}
+
 template <LineEndStyle Style>
 void scanRows(const char* d, std::size_t at, std::size_t to, LineStore::Offsets& starts,
               Counts& counts) {
@@ -122,6 +147,20 @@ void scanRows(const char* d, std::size_t at, std::size_t to, LineStore::Offsets&
 void LineStore::scan(const char* d, std::size_t to) {
     if (scanned_ >= to)
         return;
+    if (wide_) {
+        const bool cr = format_.lineEnd == LineEndStyle::Cr;
+        if (bigEndian_)
+            scanned_ =
+                cr ? appendRowStartsUtf16<true, LineEndStyle::Cr>(d, scanned_, to, starts_, counts_)
+                   : appendRowStartsUtf16<true, LineEndStyle::Lf>(d, scanned_, to, starts_,
+                                                                  counts_);
+        else
+            scanned_ = cr ? appendRowStartsUtf16<false, LineEndStyle::Cr>(d, scanned_, to, starts_,
+                                                                          counts_)
+                          : appendRowStartsUtf16<false, LineEndStyle::Lf>(d, scanned_, to, starts_,
+                                                                          counts_);
+        return;
+    }
     if (format_.lineEnd == LineEndStyle::Cr)
         scanRows<LineEndStyle::Cr>(d, scanned_, to, starts_, counts_);
     else
@@ -140,67 +179,95 @@ void LineStore::restartIndex(LineEndStyle style) {
     counts_ = {};
 }
 
-// A byte order mark makes the file UTF-8 and belongs to no row.
+// The length of the byte order mark data starts with (0: none), deciding the encoding by it.
+std::size_t LineStore::byteOrderMarkOf(const char* d, std::size_t size) {
+    const bool utf8 = utf8::hasByteOrderMark(d, size);
+    const bool le = size >= 2 && d[0] == '\xff' && d[1] == '\xfe';
+    const bool be = size >= 2 && d[0] == '\xfe' && d[1] == '\xff';
+    if (forced_) // only the forced encoding's own mark
+        return format_.encoding == TextEncoding::Utf8      ? (utf8 ? 3 : 0)
+               : format_.encoding == TextEncoding::Utf16Le ? (le ? 2 : 0)
+               : format_.encoding == TextEncoding::Utf16Be ? (be ? 2 : 0)
+                                                           : 0;
+    format_.encoding = utf8 ? TextEncoding::Utf8
+                       : le ? TextEncoding::Utf16Le
+                       : be ? TextEncoding::Utf16Be
+                            : format_.encoding;
+    return utf8 ? 3 : le || be ? 2 : 0;
+}
+
+// A byte order mark decides the encoding and belongs to no row; so do UTF-16's zero bytes.
 void LineStore::readHeader(const char* d, std::size_t size, std::size_t expectedSize) {
     headerRead_ = true;
-    format_ = {};
+    format_ = forced_.value_or(TextFormat{});
+    styleChosen_ = forced_.has_value();
     counts_ = {};
-    const bool bom = utf8::hasByteOrderMark(d, size);
-    if (bom)
-        format_.encoding = TextEncoding::Utf8;
-    scanned_ = bom ? 3 : 0;
+    const std::size_t bom = byteOrderMarkOf(d, size);
+    if (!forced_ && bom == 0)
+        if (auto le = utf16::guessWithoutMark(d, std::min(size, kHeaderBytes)))
+            format_.encoding = *le ? TextEncoding::Utf16Le : TextEncoding::Utf16Be;
+    encodingDecided_ = forced_ || bom > 0 || isUtf16(format_.encoding);
+    wide_ = isUtf16(format_.encoding);
+    bigEndian_ = format_.encoding == TextEncoding::Utf16Be;
+    scanned_ = bom;
     starts_.assign(1, scanned_);
     census_.begin(scanned_, expectedSize);
 }
 
 void LineStore::indexRead(const char* d, std::size_t size) {
     if (!headerRead_) {
-        if (size < 3)
-            return; // too little to tell a byte order mark
+        // Too little to tell a byte order mark or UTF-16: the whole start, or all there is.
+        const std::size_t start = std::min(expected_ ? expected_ : kHeaderBytes, kHeaderBytes);
+        if (size < std::max<std::size_t>(start, 3))
+            return;
         readHeader(d, size, expected_);
     }
-    // The last byte waits for the next piece: an LF may follow a CR there.
-    scan(d, size - 1);
+    // The last byte (unit) waits for the next piece: an LF may follow a CR there.
+    scan(d, wide_ ? (size >= 2 ? size - 2 : 0) : size - 1);
     if (!styleChosen_ && scanned_ > starts_.front()) {
         // The first piece chooses the style; the rest of the file rarely disagrees.
         styleChosen_ = true;
         if (styleOfCounts() != format_.lineEnd) {
             restartIndex(styleOfCounts());
-            scan(d, size - 1);
+            scan(d, wide_ ? (size >= 2 ? size - 2 : 0) : size - 1);
         }
     }
-    if (format_.encoding == TextEncoding::Cp932)
+    if (!encodingDecided_)
         census_.feed(d, size);
 }
 
-void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly) {
+void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly, std::optional<TextFormat> forced) {
     bytes_ = std::move(bytes);
     char* d = bytes_.data.get();
     std::size_t size = bytes_.size;
+    if (forced)
+        forced_ = forced;
     if (!headerRead_) // nothing was indexed while reading
         readHeader(d, size, size);
-    d[size] = '\0'; // nothing follows the last byte
+    // Nothing follows the last byte: no line end, nor in UTF-16 half of one with a last odd byte.
+    std::memset(d + size, wide_ ? 0xFF : 0, kSlack);
     scan(d, size);
-    if (styleOfCounts() != format_.lineEnd) {
+    if (!forced_ && styleOfCounts() != format_.lineEnd) {
         restartIndex(styleOfCounts());
         scan(d, size);
     }
-    if (format_.encoding == TextEncoding::Cp932) {
+    if (!encodingDecided_) {
         census_.finish(d, size);
-        if (census_.looksLikeUtf8())
-            format_.encoding = TextEncoding::Utf8;
+        format_.encoding = census_.decide(format_.lineEnd);
     }
     headerRead_ = false;
     styleChosen_ = false;
+    forced_.reset();
     scanned_ = 0;
     if (starts_.back() != size) {
         if (completeLinesOnly) {
             size = starts_.back();
         } else {
             // Give the unterminated last line a terminator of its own, so every row ends in one.
-            d[size] = '\r';
-            d[size + 1] = '\n';
-            size += 2;
+            const QByteArrayView end =
+                lineTerminator(TextFormat{LineEndStyle::Cr, format_.encoding});
+            std::memcpy(d + size, end.data(), std::size_t(end.size()));
+            size += std::size_t(end.size());
             starts_.push_back(size);
         }
     }
@@ -216,6 +283,8 @@ void LineStore::replaceWith(LineStore&& other) {
     starts_.swap(other.starts_);
     selected_.swap(other.selected_);
     format_ = other.format_;
+    wide_ = other.wide_;
+    bigEndian_ = other.bigEndian_;
     other.clear();
 }
 
@@ -223,6 +292,7 @@ void LineStore::replaceWith(LineStore&& other) {
 void LineStore::clear() {
     ++generation_;
     format_ = {};
+    wide_ = bigEndian_ = false;
     bytes_ = ByteBuffer{};
     Offsets(1, 0).swap(starts_);
     std::vector<std::uint64_t>().swap(selected_);

@@ -4,29 +4,36 @@
 // bytes they were read from.
 #include "system/FileIO.h"
 #include "system/LargeMemory.h"
+#include "text/EncodingCensus.h"
 #include "text/TextFormat.h"
-#include "text/Utf8.h"
+#include "text/Utf16.h"
 
 #include <QByteArrayView>
 #include <QString>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class LineStore {
   public:
     // Bytes the caller must allocate after the content (see adopt).
-    static constexpr std::size_t kSlack = 2;
+    static constexpr std::size_t kSlack = 4;
+    // How much of a file's start tells UTF-16 without a byte order mark.
+    static constexpr std::size_t kHeaderBytes = 4096;
 
     // Takes a file's bytes (allocated with kSlack spare bytes), decides its format and indexes
     // its rows. The file's line ends are LF style when more of its lines end in a lone LF than
     // in a CR (alone or before an LF), otherwise CR style; a terminator at the very end makes
-    // no extra row. It is UTF-8 when it starts with the byte order mark (which then belongs to
-    // no row) or when its valid multi-byte UTF-8 sequences outnumber the invalid ones a
-    // thousand to one, otherwise code page 932. With completeLinesOnly, an unterminated last
-    // line is dropped (the file failed while being read). Clears the selection.
-    void adopt(ByteBuffer bytes, bool completeLinesOnly = false);
+    // no extra row; in UTF-16 the line ends are 16-bit units. The encoding: a byte order mark
+    // (UTF-8, UTF-16LE, UTF-16BE) decides and belongs to no row; without one, the zero bytes of
+    // the first kHeaderBytes may show mostly-ASCII UTF-16, and otherwise EncodingCensus decides.
+    // forced: read in this format instead (its own byte order mark still belongs to no row);
+    // one given to beginIndex holds too. With completeLinesOnly, an unterminated last line is
+    // dropped (the file failed while being read). Clears the selection.
+    void adopt(ByteBuffer bytes, bool completeLinesOnly = false,
+               std::optional<TextFormat> forced = std::nullopt);
     void clear();
     // Takes other's rows, format and selection in place of this document's.
     void replaceWith(LineStore&& other);
@@ -38,7 +45,7 @@ class LineStore {
     // indexRead with all bytes read so far (rows whose terminator has arrived are indexed in
     // the style the lines so far suggest), then adopt with the whole buffer, which indexes
     // again only when the whole file decides otherwise.
-    void beginIndex(std::size_t expectedSize = 0);
+    void beginIndex(std::size_t expectedSize = 0, std::optional<TextFormat> forced = std::nullopt);
     void indexRead(const char* data, std::size_t size);
 
     TextFormat format() const { return format_; }
@@ -48,6 +55,13 @@ class LineStore {
     QByteArrayView rowBytes(std::size_t row) const {
         const char* d = bytes_.data.get();
         const std::size_t begin = starts_[row];
+        if (wide_) [[unlikely]] {
+            std::size_t end = starts_[row + 1] - 2; // the terminator's last unit
+            if (utf16::unitAt(d + end, bigEndian_) == '\n' && end >= begin + 2 &&
+                utf16::unitAt(d + end - 2, bigEndian_) == '\r')
+                end -= 2;
+            return QByteArrayView(d + begin, qsizetype(end - begin));
+        }
         std::size_t end = starts_[row + 1] - 1; // the terminator's last byte
         if (d[end] == '\n' && end > begin && d[end - 1] == '\r')
             --end;
@@ -93,6 +107,7 @@ class LineStore {
 
   private:
     void readHeader(const char* data, std::size_t size, std::size_t expectedSize);
+    std::size_t byteOrderMarkOf(const char* data, std::size_t size);
     void scan(const char* data, std::size_t to);
     void restartIndex(LineEndStyle style);
     LineEndStyle styleOfCounts() const;
@@ -101,12 +116,16 @@ class LineStore {
     Offsets starts_{0};
     std::vector<std::uint64_t> selected_;
     TextFormat format_;
+    bool wide_ = false; // UTF-16: rows end on 16-bit units
+    bool bigEndian_ = false;
     // While indexing:
     std::size_t scanned_ = 0; // bytes searched for terminators so far
     std::size_t expected_ = 0;
     bool headerRead_ = false; // whether the byte order mark was looked for
     bool styleChosen_ = false;
+    bool encodingDecided_ = false; // by a byte order mark, UTF-16's zero bytes or forced_
+    std::optional<TextFormat> forced_;
     LineEndCounts counts_;
-    utf8::Census census_;
+    EncodingCensus census_;
     std::uint64_t generation_ = 0;
 };

@@ -12,10 +12,11 @@ namespace {
 // the person stopping the load, stops the reading.
 class Indexer : public ReadObserver {
   public:
-    Indexer(LineStore& store, Progress* progress) : store_(store), progress_(progress) {}
+    Indexer(LineStore& store, Progress* progress, std::optional<TextFormat> forced)
+        : store_(store), progress_(progress), forced_(forced) {}
     void opened(std::size_t size) override {
         size_ = size;
-        store_.beginIndex(size);
+        store_.beginIndex(size, forced_);
     }
     bool read(const char* data, std::size_t size) override {
         try {
@@ -31,16 +32,18 @@ class Indexer : public ReadObserver {
   private:
     LineStore& store_;
     Progress* progress_;
+    std::optional<TextFormat> forced_;
     std::size_t size_ = 0;
     bool cancelled_ = false;
 };
 
 } // namespace
 
-LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress) {
+LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress,
+                      std::optional<TextFormat> forced) {
     // The file is read into a document of its own: until it is read whole, the rows shown stay.
     LineStore fresh;
-    Indexer indexer(fresh, progress);
+    Indexer indexer(fresh, progress, forced);
     FileReadResult file = readWholeFile(fileName, LineStore::kSlack, &indexer);
     if (file.openError)
         return {file.openError};
@@ -53,7 +56,7 @@ LoadResult text_read(const QString& fileName, LineStore& store, Progress* progre
         return {file.readError};
     }
     try {
-        fresh.adopt(std::move(file.bytes), bool(file.readError));
+        fresh.adopt(std::move(file.bytes), bool(file.readError), forced);
     } catch (const std::bad_alloc&) {
         return {ErrorCode::OutOfMemory};
     }

@@ -1,7 +1,9 @@
 #pragma once
 #include "system/RuntimeError.h"
+#include "text/TextFormat.h"
 
 #include <QString>
+#include <optional>
 
 class LineStore;
 class Progress;
@@ -15,4 +17,7 @@ struct LoadResult {
 // the document as it was; any other failure while reading keeps the rows read so far.
 // The load reports its bytes to progress, and stops when it says so (the document is left as it
 // was and the half-read file's memory given back).
-LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr);
+// forced: read in this format instead of the one the bytes show (to read a file again in
+// another encoding or line-end style).
+LoadResult text_read(const QString& fileName, LineStore& store, Progress* progress = nullptr,
+                     std::optional<TextFormat> forced = std::nullopt);

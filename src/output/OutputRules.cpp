@@ -4,6 +4,25 @@
 #include "system/FileIO.h"
 #include "system/Progress.h"
 
+#include <QFileInfo>
+
+namespace {
+
+// Whether the output file will start empty (replaced, new or empty), so it takes a byte order
+// mark; looked at before opening, which replaces it.
+bool startsEmpty(const QString& path, bool append) {
+    const QFileInfo info(path);
+    return !append || !info.exists() || (info.isFile() && info.size() == 0);
+}
+
+ErrorCode writeMark(OutputFile& file, bool empty, TextEncoding encoding) {
+    const QByteArrayView mark = byteOrderMark(encoding);
+    return empty && !mark.isEmpty() ? file.write(mark.data(), std::size_t(mark.size()))
+                                    : ErrorCode::None;
+}
+
+} // namespace
+
 QString outputFailureText() {
     return QStringLiteral("ファイルをオープンできません");
 }
@@ -14,13 +33,16 @@ QString outputDialogTitle() {
 ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& rows,
                             Progress* progress) {
     OutputFile file;
+    const bool empty = startsEmpty(path, append);
     if (const ErrorCode err = file.open(path, append))
         return err;
-    ErrorCode err;
-    const QByteArrayView end = lineTerminator(rows.format().lineEnd);
+    ErrorCode err = writeMark(file, empty, rows.format().encoding);
+    const QByteArrayView end = lineTerminator(rows.format());
     const std::size_t total = rows.rowCount();
     std::size_t written = 0;
     rows.forEachSelected([&](std::size_t row) {
+        if (err)
+            return false;
         // Stopped by the person: the rows written so far stay, and that is no failure.
         if (progress && ++written % 4096 == 0 && !progress->advance(row, total))
             return false;
@@ -34,12 +56,15 @@ ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& r
     return err ? err : closeErr;
 }
 
-ErrorCode writeLine(const QString& path, bool append, const QByteArray& line, LineEndStyle style) {
+ErrorCode writeLine(const QString& path, bool append, const QByteArray& line, TextFormat format) {
     OutputFile file;
+    const bool empty = startsEmpty(path, append);
     if (const ErrorCode err = file.open(path, append))
         return err;
-    ErrorCode err = file.write(line);
-    const QByteArrayView end = lineTerminator(style);
+    ErrorCode err = writeMark(file, empty, format.encoding);
+    if (!err)
+        err = file.write(line);
+    const QByteArrayView end = lineTerminator(format);
     if (!err)
         err = file.write(end.data(), std::size_t(end.size()));
     const ErrorCode closeErr = file.close();

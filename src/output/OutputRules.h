@@ -1,7 +1,8 @@
 #pragma once
 // The output file's opening rule (append, otherwise replace) and writing
 // rule (each selected row's bytes, in ascending row order, followed by the document's line end:
-// CR LF, or LF for a document whose lines end in LF).
+// CR LF, or LF for a document whose lines end in LF, in the document's encoding). An output
+// file that starts empty gets the byte order mark of a UTF-16 document first.
 #include "system/RuntimeError.h"
 #include "text/TextFormat.h"
 
@@ -22,6 +23,6 @@ QString outputDialogTitle();
 ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& rows,
                             Progress* progress = nullptr);
 
-// Writes one line (bytes, then the style's line end) by the opening rule.
+// Writes one line (bytes, then the format's line end) by the opening rule.
 ErrorCode writeLine(const QString& path, bool append, const QByteArray& line,
-                    LineEndStyle style = LineEndStyle::Cr);
+                    TextFormat format = {});

@@ -55,16 +55,15 @@ void frmComment::cmdFile_Click() {
             QString::number(ch.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
         desktop_.exclamation(
             this, QStringLiteral("Karvel"),
-            QStringLiteral("「%1」(U+%2) はシフトJISにない文字のため、ファイルに書き出せません。")
-                .arg(ch, code));
+            QStringLiteral("「%1」(U+%2) は%3にない文字のため、ファイルに書き出せません。")
+                .arg(ch, code, encodingName(format_.encoding)));
         return;
     }
     const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
     if (!name.isEmpty()) {
         ErrorCode err;
-        work_.run(this, QStringLiteral("書き出しています..."), [&](Progress&) {
-            err = writeLine(name, settings_.appends(), *bytes, format_.lineEnd);
-        });
+        work_.run(this, QStringLiteral("書き出しています..."),
+                  [&](Progress&) { err = writeLine(name, settings_.appends(), *bytes, format_); });
         if (err) {
             desktop_.exclamation(this, QString(), outputFailureText());
             return;

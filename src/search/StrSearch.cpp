@@ -3,6 +3,8 @@
 #include "document/LineStore.h"
 #include "system/Progress.h"
 #include "text/Cp932.h"
+#include "text/Jis.h"
+#include "text/Utf16.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -171,8 +173,10 @@ void searchByAnchor(const QByteArray& anchor, std::size_t anchorIndex, bool anch
     }
 }
 
-// UTF-8 text is found by its bytes: a match of whole sequences can only start on a character.
-std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
+// Finds the rows that hold bytes where isBoundary(row, offset) says a character starts there.
+template <typename IsBoundary>
+std::size_t searchBytes(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints,
+                        IsBoundary isBoundary) {
     const char* data = rows.data();
     const std::size_t size = rows.dataSize();
     const auto& starts = rows.starts();
@@ -184,8 +188,9 @@ std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& c
         if (offset >= starts[row + 1])
             row = rowOf(starts, offset, row);
         const QByteArrayView bytes = rows.rowBytes(row);
-        if (data + offset + needle.size() > bytes.data() + bytes.size()) {
-            pos = offset + 1; // runs into the terminator
+        if (data + offset + needle.size() > bytes.data() + bytes.size() ||
+            !isBoundary(row, offset, bytes)) {
+            pos = offset + 1;
             continue;
         }
         rows.setSelected(row, true);
@@ -193,6 +198,101 @@ std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& c
         pos = starts[row + 1];
     }
     return found;
+}
+
+// EUC-JP: a byte match counts where it starts a character of its row. The walk to it goes on
+// from where the walk for the hit before stopped in the same row (hits come in order).
+std::size_t searchEucJp(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
+    std::size_t knownRow = std::size_t(-1), known = 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(rows.data());
+    return searchBytes(needle, rows, checkpoints,
+                       [&](std::size_t row, std::size_t offset, QByteArrayView bytes) {
+                           const auto* rowEnd =
+                               reinterpret_cast<const unsigned char*>(bytes.data()) + bytes.size();
+                           // A byte below 0x80 is a character of its own: the walk starts after the
+                           // last one before the hit, unless the walk for the hit before went
+                           // further.
+                           const std::size_t floor =
+                               knownRow == row && known <= offset ? known : rows.starts()[row];
+                           std::size_t at = offset;
+                           while (at > floor && data[at - 1] >= 0x80)
+                               --at;
+                           while (at < offset)
+                               at += jis::eucLength(data + at, rowEnd);
+                           knownRow = row;
+                           known = at;
+                           return at == offset;
+                       });
+}
+
+// UTF-16: a byte match counts where it starts a unit; a needle of whole characters then
+// matches whole characters.
+std::size_t searchUtf16(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
+    return searchBytes(needle, rows, checkpoints,
+                       [&](std::size_t row, std::size_t offset, QByteArrayView) {
+                           return (offset - rows.starts()[row]) % 2 == 0;
+                       });
+}
+
+// Any encoding: each row decoded and searched.
+std::size_t searchDecoded(const QString& needle, LineStore& rows, Checkpoints& checkpoints) {
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < rows.rowCount() && checkpoints.reached(rows.starts()[i]); ++i)
+        if (rows.rowText(i).contains(needle)) {
+            rows.setSelected(i, true);
+            ++found;
+        }
+    return found;
+}
+
+// Half of a surrogate pair is no character: the decoders never give one alone.
+bool hasUnpairedSurrogate(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// The EUC-JP bytes of text when each character has exactly one form (none: the text cannot
+// stand in a row, which empty says; U+FFFD or a second form: nullopt, search the text).
+std::optional<QByteArray> uniqueEucForms(QStringView text) {
+    QByteArray bytes;
+    unsigned char form[3];
+    for (QChar ch : text) {
+        bool several = false;
+        const int n = jis::eucForm(ch.unicode(), form, &several);
+        if (ch.unicode() == jis::kInvalid || several)
+            return std::nullopt;
+        if (n == 0)
+            return QByteArray();
+        bytes.append(reinterpret_cast<const char*>(form), n);
+    }
+    return bytes;
+}
+
+// UTF-8 text is found by its bytes: a match of whole sequences can only start on a character.
+std::size_t searchUtf8(const QByteArray& needle, LineStore& rows, Checkpoints& checkpoints) {
+    return searchBytes(needle, rows, checkpoints,
+                       [](std::size_t, std::size_t, QByteArrayView) { return true; });
+}
+
+// The encodings other than code page 932 and UTF-8.
+std::size_t searchOther(QStringView typed, LineStore& rows, Checkpoints& checkpoints) {
+    const TextEncoding encoding = rows.format().encoding;
+    const QString needle = toEncodingVariants(encoding, typed);
+    if (hasUnpairedSurrogate(needle))
+        return 0;
+    if (encoding == TextEncoding::EucJp) {
+        if (auto bytes = uniqueEucForms(needle))
+            return bytes->isEmpty() ? 0 : searchEucJp(*bytes, rows, checkpoints);
+    } else if (isUtf16(encoding) && !needle.contains(QChar(jis::kInvalid))) {
+        return searchUtf16(utf16::encode(needle, encoding == TextEncoding::Utf16Be), rows,
+                           checkpoints);
+    }
+    return searchDecoded(needle, rows, checkpoints);
 }
 
 std::size_t search(QStringView typed, LineStore& rows, Checkpoints& checkpoints) {
@@ -209,6 +309,8 @@ std::size_t search(QStringView typed, LineStore& rows, Checkpoints& checkpoints)
     }
     if (rows.format().encoding == TextEncoding::Utf8)
         return searchUtf8(typed.toUtf8(), rows, checkpoints);
+    if (rows.format().encoding != TextEncoding::Cp932)
+        return searchOther(typed, rows, checkpoints);
     // What an input method types (WAVE DASH for the tilde the list shows, ...) finds the
     // characters the file holds.
     const QString needleText = cp932::toCp932Variants(typed);

@@ -12,7 +12,9 @@
 // spreadsheet exports with line breaks inside cells); rows are written with CR LF.
 // Lf: a row ends at LF or CR LF and a lone CR stays inside it; rows are written with LF.
 enum class LineEndStyle { Cr, Lf };
-enum class TextEncoding { Cp932, Utf8 };
+// Utf8 with or without a byte order mark; Utf16Le and Utf16Be with one or, for mostly-ASCII
+// text, without.
+enum class TextEncoding { Cp932, Utf8, EucJp, Iso2022Jp, Utf16Le, Utf16Be };
 
 struct TextFormat {
     LineEndStyle lineEnd = LineEndStyle::Cr;
@@ -20,15 +22,31 @@ struct TextFormat {
     friend bool operator==(const TextFormat&, const TextFormat&) = default;
 };
 
-// What ends a row written out in this style.
+inline bool isUtf16(TextEncoding e) {
+    return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be;
+}
+
+// What ends a row written out in this format: CR LF or LF, in the encoding (four or two bytes
+// in UTF-16).
+QByteArrayView lineTerminator(TextFormat format);
 QByteArrayView lineTerminator(LineEndStyle style);
+// The byte order mark an output file of this encoding starts with (empty: none).
+QByteArrayView byteOrderMark(TextEncoding encoding);
+// The encoding as the program names it: "シフトJIS", "EUC-JP", "JIS", "UTF-16LE", ...
+QString encodingName(TextEncoding encoding);
+// The format as the status bar names it: "シフトJIS CRLF", "UTF-16LE LF", ...
+QString formatName(TextFormat format);
 
 // Decodes a row; at most maxUnits UTF-16 units are returned.
 QString decodeText(TextEncoding encoding, const char* data, std::size_t size,
                    std::size_t maxUnits = std::size_t(-1));
 
-// Encodes a typed line. Code page 932 first maps the variants input methods type (WAVE DASH,
-// MINUS SIGN, ...) to the characters it has; a character it still lacks makes the result
-// empty, with its position in the mapped text in *badIndex and that text in *mapped.
+// Typed text as the encoding can hold it: the variants input methods type (WAVE DASH, MINUS
+// SIGN, ...) mapped to the characters code page 932 has, and in the JIS encodings the
+// characters they lack to their JIS X 0208 twins. The search looks for this text.
+QString toEncodingVariants(TextEncoding encoding, QStringView text);
+
+// Encodes a typed line after toEncodingVariants; a character the encoding still lacks makes the
+// result empty, with its position in the mapped text in *badIndex and that text in *mapped.
 std::optional<QByteArray> encodeText(TextEncoding encoding, QStringView text,
                                      qsizetype* badIndex = nullptr, QString* mapped = nullptr);

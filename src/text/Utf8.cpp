@@ -11,45 +11,98 @@
 
 namespace utf8 {
 
+namespace {
+
+enum class Kind { Valid, Invalid, Cut, Wait };
+
+// The multi-byte sequence at p[i] (i < n, p[i] >= 0x80): its kind and its length, an invalid
+// one as its longest well-formed prefix (or one byte). Wait: the end may have cut it (not
+// final).
+Kind sequenceAt(const unsigned char* p, std::size_t i, std::size_t n, bool final,
+                std::size_t* length) {
+    const unsigned char b = p[i];
+    std::size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the second byte's range
+    if (b >= 0xC2 && b <= 0xDF)
+        len = 2;
+    else if (b >= 0xE0 && b <= 0xEF)
+        len = 3, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
+    else if (b >= 0xF0 && b <= 0xF4)
+        len = 4, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
+    *length = 1;
+    if (len == 0)
+        return Kind::Invalid;
+    std::size_t j = 1;
+    for (; j < len; ++j) {
+        if (i + j >= n) {
+            *length = j;
+            return final ? Kind::Cut : Kind::Wait;
+        }
+        const unsigned char c = p[i + j];
+        if (c < (j == 1 ? lo : 0x80) || c > (j == 1 ? hi : 0xBF))
+            break;
+    }
+    *length = j;
+    return j == len ? Kind::Valid : Kind::Invalid;
+}
+
+} // namespace
+
 std::size_t countSequences(const unsigned char* p, std::size_t n, bool final, Counts& counts) {
     std::size_t i = 0;
     while (i < n) {
-        const unsigned char b = p[i];
-        if (b < 0x80) {
+        if (p[i] < 0x80) {
             ++i;
             continue;
         }
         std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF; // the second byte's range
-        if (b >= 0xC2 && b <= 0xDF)
-            len = 2;
-        else if (b >= 0xE0 && b <= 0xEF)
-            len = 3, lo = b == 0xE0 ? 0xA0 : 0x80, hi = b == 0xED ? 0x9F : 0xBF;
-        else if (b >= 0xF0 && b <= 0xF4)
-            len = 4, lo = b == 0xF0 ? 0x90 : 0x80, hi = b == 0xF4 ? 0x8F : 0xBF;
-        if (len == 0) {
-            ++counts.invalid;
-            ++i;
-            continue;
-        }
-        std::size_t j = 1;
-        for (; j < len; ++j) {
-            if (i + j >= n) {
-                if (!final)
-                    return i;
-                break;
-            }
-            const unsigned char c = p[i + j];
-            if (c < (j == 1 ? lo : 0x80) || c > (j == 1 ? hi : 0xBF))
-                break;
-        }
-        if (j == len)
+        switch (sequenceAt(p, i, n, final, &len)) {
+        case Kind::Wait:
+            return i;
+        case Kind::Valid:
             ++counts.valid;
-        else
+            break;
+        case Kind::Invalid:
             ++counts.invalid;
-        i += j;
+            break;
+        case Kind::Cut:
+            ++counts.cut;
+            break;
+        }
+        i += len;
     }
     return i;
+}
+
+QString decode(const char* data, std::size_t size, std::size_t maxUnits) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    if (wellFormed(p, size) && maxUnits >= size)
+        return QString::fromUtf8(data, qsizetype(size));
+    QString out;
+    out.reserve(qsizetype(std::min(size, maxUnits)));
+    std::size_t i = 0;
+    while (i < size && std::size_t(out.size()) < maxUnits) {
+        std::size_t len = 1;
+        if (p[i] < 0x80) {
+            out.append(QChar(p[i]));
+        } else if (sequenceAt(p, i, size, true, &len) != Kind::Valid) {
+            out.append(QChar(0xFFFD));
+        } else {
+            char32_t c = p[i] & (0x7F >> len);
+            for (std::size_t k = 1; k < len; ++k)
+                c = c << 6 | (p[i + k] & 0x3F);
+            if (c >= 0x10000) {
+                out.append(QChar(QChar::highSurrogate(c)));
+                out.append(QChar(QChar::lowSurrogate(c)));
+            } else {
+                out.append(QChar(char16_t(c)));
+            }
+        }
+        i += len;
+    }
+    if (std::size_t(out.size()) > maxUnits)
+        out.truncate(qsizetype(maxUnits));
+    return out;
 }
 
 namespace {
@@ -166,7 +219,7 @@ bool wellFormed(const unsigned char* data, std::size_t size) {
 #endif
     Counts counts;
     countSequences(data, size, true, counts);
-    return counts.invalid == 0;
+    return counts.invalid == 0 && counts.cut == 0;
 }
 
 void Census::begin(std::size_t start, std::size_t expectedSize) {
@@ -196,13 +249,24 @@ void Census::run(const char* data, std::size_t size, bool final) {
         } else
 #endif
         {
+            const std::uint64_t cutBefore = counts_.cut;
             const std::size_t used = countSequences(p + pos_, end - pos_, boundary, counts_);
+            if (end != size || !final) {
+                // Cut by a chunk's end before a byte that cannot continue it: invalid.
+                counts_.invalid += counts_.cut - cutBefore;
+                counts_.cut = cutBefore;
+            }
             if (used == 0)
                 return; // a sequence the end may have cut: wait for more
             pos_ += used;
         }
-        // Every sequence still to come takes at least two bytes.
-        if (expected_ > pos_ && counts_.invalid * 1000 > counts_.valid + (expected_ - pos_) / 2)
+        // Every sequence still to come takes at least two bytes; and a file that starts with a
+        // thousand invalid sequences and too few valid ones is text in another encoding, not
+        // UTF-8 with a broken character.
+        const bool ratioMissed = counts_.invalid * kValidPerInvalid > counts_.valid;
+        if ((expected_ > pos_ &&
+             counts_.invalid * kValidPerInvalid > counts_.valid + (expected_ - pos_) / 2) ||
+            (ratioMissed && counts_.invalid >= kDecisiveInvalid))
             settled_ = true;
     }
 }

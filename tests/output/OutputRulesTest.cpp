@@ -81,7 +81,7 @@ TEST_F(Rows, WriteLineAddsTheLineEndOfTheStyle) {
     EXPECT_EQ(TempDir::read(out()), "\r\n");
     ASSERT_EQ(writeLine(out(), 1, "\x81\x60"), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\n");
-    ASSERT_EQ(writeLine(out(), 1, "x", LineEndStyle::Lf), ErrorCode::None);
+    ASSERT_EQ(writeLine(out(), 1, "x", TextFormat{LineEndStyle::Lf}), ErrorCode::None);
     EXPECT_EQ(TempDir::read(out()), "\r\n\x81\x60\r\nx\n");
 }
 
