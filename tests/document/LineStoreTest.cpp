@@ -138,7 +138,8 @@ TEST(LineStore, IndexingInPiecesGivesTheRowsOfAPlainSplit) {
         for (const std::size_t piece :
              {std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(65), std::size_t(1000),
               std::size_t(text.size())}) {
-            ByteBuffer buffer{ByteBuffer::allocate(std::size_t(text.size()) + LineStore::kSlack), 0};
+            ByteBuffer buffer{ByteBuffer::allocate(std::size_t(text.size()) + LineStore::kSlack),
+                              0};
             std::memcpy(buffer.data.get(), text.constData(), std::size_t(text.size()));
             LineStore store;
             store.beginIndex(std::size_t(text.size()));
