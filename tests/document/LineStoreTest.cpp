@@ -74,9 +74,10 @@ TEST(TextRead, TellsUtf8FromCodePage932) {
     QByteArray utf8TooManyBad;
     for (int i = 0; i < 10; ++i)
         utf8TooManyBad += "接続 \xff\n";
-    // UTF-8 keeps at most one broken sequence per thousand good ones.
+    // UTF-8 keeps at most one broken sequence per four good ones.
     const QByteArray thousand = QByteArray("接").repeated(1000), broken = "\xff\n";
-    const QByteArray nineHundredNinetyNine = thousand.left(999 * 3);
+    const QByteArray fourPerBroken = QByteArray("接接接接\xff").repeated(100) + "\n";
+    const QByteArray threePerBroken = QByteArray("接接接接\xff").repeated(99) + "接接接\xff\n";
     // The first 64 KiB hold a broken byte and nothing good, the Japanese comes after.
     const QByteArray lateJapanese = "x\xff\n" + QByteArray(66000, 'a') + "\n" + thousand + "\n";
     struct Case {
@@ -99,10 +100,10 @@ TEST(TextRead, TellsUtf8FromCodePage932) {
         {"utf-8 with one invalid byte late", largeUtf8WithOneBadByte, Utf8, "2026-12-01 接続 OK"},
         {"utf-8 with too many invalid bytes", utf8TooManyBad, Cp932,
          cp932::decode(utf8TooManyBad.left(utf8TooManyBad.indexOf('\n')))},
-        {"one invalid per thousand valid", thousand + broken, Utf8,
-         QString(1000, QChar(0x63A5)) + QChar(0xFFFD)},
-        {"one invalid per 999 valid", nineHundredNinetyNine + broken, Cp932,
-         cp932::decode(nineHundredNinetyNine + "\xff")},
+        {"one invalid per four valid", fourPerBroken, Utf8,
+         (QStringLiteral("接接接接") + QChar(0xFFFD)).repeated(100)},
+        {"one invalid per fewer than four valid", threePerBroken, Cp932,
+         cp932::decode(threePerBroken.chopped(1))},
         {"a broken byte early, japanese after 64 KiB", lateJapanese, Utf8,
          QStringLiteral("x\uFFFD")},
     };
