@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -81,6 +82,8 @@ void frmMain::buildMenus() {
          {{"mnuHelpIndex", "Karvelのヘルプ(&H)...", &frmMain::mnuHelpIndex_Click},
           {"mnuHelpAbout", "バージョン情報(&A)...", &frmMain::mnuHelpAbout_Click}}},
     };
+    formatMenu_ = new FormatMenu(this);
+    connect(formatMenu_, &FormatMenu::chosen, this, &frmMain::readAgainAs);
     for (const Menu& m : menus) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.caption));
         menu->setObjectName(QLatin1String(m.name));
@@ -91,6 +94,8 @@ void frmMain::buildMenus() {
             action->setObjectName(QLatin1String(e.name));
             if (e.handler)
                 connect(action, &QAction::triggered, this, e.handler);
+            if (QByteArrayView(e.name) == "mnuFileOpen")
+                menu->addMenu(formatMenu_);
         }
     }
 }
@@ -141,6 +146,15 @@ void frmMain::buildStatusBar() {
     fontSizePanel_->setFixedWidth(labelWidthFor(fontSizePanel_,
                                                 QString::fromLatin1(numbers::fontSizeText(99.75)),
                                                 fontSizePanel_->width()));
+    // The file's encoding and line-end style; a click offers to read it again in others.
+    formatPanel_ = new QToolButton(bar);
+    formatPanel_->setObjectName(QStringLiteral("Format"));
+    formatPanel_->setAutoRaise(true);
+    formatPanel_->setPopupMode(QToolButton::InstantPopup);
+    formatPanel_->setMenu(formatMenu_);
+    formatPanel_->setToolTip(formatMenu_->title().remove(QStringLiteral("(&K)")));
+    formatPanel_->setAccessibleName(formatPanel_->toolTip());
+    bar->addWidget(formatPanel_, 0);
     auto* clock = new ClockPanel(bar);
     clock->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     clock->setFixedWidth(

@@ -32,6 +32,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -192,15 +193,25 @@ void frmMain::applySettings(const IniFileSettings& read) {
     setListFont(font);
 }
 
-bool frmMain::text_read(const QString& fileName) {
+bool frmMain::text_read(const QString& fileName, const FormatChoice& choice) {
     const std::uint64_t before = LineList.generation();
+    std::optional<TextFormat> forced;
+    if (choice != FormatChoice{})
+        forced = TextFormat{choice.lineEnd.value_or(LineList.format().lineEnd),
+                            choice.encoding.value_or(LineList.format().encoding)};
     LoadResult load;
-    if (!work_.run(this, QStringLiteral("ファイルを読み込んでいます..."),
-                   [&](Progress& progress) { load = ::text_read(fileName, LineList, &progress); }))
+    if (!work_.run(this, QStringLiteral("ファイルを読み込んでいます..."), [&](Progress& progress) {
+            load = ::text_read(fileName, LineList, &progress, forced);
+        }))
         return false; // one piece of long work at a time
     // A file that could not be opened leaves the rows, and the view on them, as they were.
-    if (LineList.generation() != before)
+    if (LineList.generation() != before) {
         list_->documentReset();
+        currentFile_ = fileName;
+        formatChoice_ = choice;
+        formatPanel_->setText(formatName(LineList.format()));
+    }
+    formatMenu_->showChoice(formatChoice_);
     if (load.cancelled)
         return false;
     if (load.error)
@@ -212,6 +223,13 @@ void frmMain::file_open() {
     const QString name = desktop_.openFileName(this, textFileFilter());
     if (!name.isEmpty())
         openNamedFile(name);
+}
+
+void frmMain::readAgainAs(const FormatChoice& choice) {
+    if (currentFile_.isEmpty())
+        formatMenu_->showChoice(formatChoice_); // nothing to read again
+    else
+        text_read(currentFile_, choice);
 }
 
 // The caption names the file even when it could not be read (but not when the load was

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: owns the settings, the document and the list font for the whole run, and
 // routes every menu and toolbar command to its handler.
+#include "FormatMenu.h"
 #include "document/FontSteps.h"
 #include "document/LineStore.h"
 #include "settings/IniSettings.h"
@@ -17,6 +18,7 @@ class PrintPreview;
 class Printer;
 class QAction;
 class QLabel;
+class QToolButton;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -48,9 +50,10 @@ class frmMain : public QMainWindow {
     bool saveSession();
     // The owner of long work (loads, searches, prints and writes, from any window).
     LongWork& longWork() { return work_; }
-    // Loads a file into the list; a failure is reported here. False when the person stopped
-    // the load (nothing changed).
-    bool text_read(const QString& fileName);
+    // Loads a file into the list, in the encoding and line-end style chosen (by default as its
+    // bytes show); a failure is reported here. False when the person stopped the load (nothing
+    // changed).
+    bool text_read(const QString& fileName, const FormatChoice& choice = {});
     void Form_Resize();
 
   public slots:
@@ -88,6 +91,8 @@ class frmMain : public QMainWindow {
     void settingsChanged() { saveSoon_.start(); }
     void file_open();
     void openNamedFile(const QString& name);
+    // Reads the file in the list again, in the chosen encoding and line-end style.
+    void readAgainAs(const FormatChoice& choice);
     void text_print();
     void text_fileout();
     void showHelpFile();
@@ -107,6 +112,10 @@ class frmMain : public QMainWindow {
     LineListView* list_ = nullptr;
     QLabel* fontNamePanel_ = nullptr;
     QLabel* fontSizePanel_ = nullptr;
+    FormatMenu* formatMenu_ = nullptr;
+    QToolButton* formatPanel_ = nullptr;
+    QString currentFile_;       // the file whose rows the list shows
+    FormatChoice formatChoice_; // how it was read: holds until another file is opened
     QVector<QIcon> ImageListToolbar_;
     QTimer saveSoon_;
 };

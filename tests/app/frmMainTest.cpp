@@ -7,6 +7,7 @@
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
+#include "text/Cp932.h"
 #include "ui/QtDesktop.h"
 
 #include <QAccessible>
@@ -19,8 +20,10 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStringEncoder>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -158,6 +161,45 @@ TEST_F(MainFixture, OpenCommandLoadsTheChosenFileAndCancelChangesNothing) {
     EXPECT_EQ(w->LineCount(), 2u);
     EXPECT_TRUE(w->LineList.isSelected(1));
     EXPECT_EQ(w->windowTitle(), caption(p));
+}
+
+// The status panel names how the file was read; reading it again in another encoding or line
+// end starts afresh and holds for that file until another one is opened.
+TEST_F(MainFixture, AFileIsReadAgainInTheEncodingAndLineEndChosen) {
+    const QByteArray euc = QStringEncoder("EUC-JP").encode(QStringLiteral("見出し\n本文\n"));
+    const QString p = dir.write(QStringLiteral("euc.txt"), euc);
+    auto w = start(p);
+    auto* panel = w->findChild<QToolButton*>(QStringLiteral("Format"));
+    auto choose = [&](const QString& caption) {
+        for (QAction* a : panel->menu()->actions())
+            if (a->text() == caption)
+                return a->trigger();
+        FAIL() << qPrintable(caption);
+    };
+    auto checked = [&] {
+        QStringList on;
+        for (QAction* a : panel->menu()->actions())
+            if (a->isChecked())
+                on << a->text();
+        return on;
+    };
+    EXPECT_EQ(panel->text(), QStringLiteral("EUC-JP LF"));
+    EXPECT_EQ(w->LineList.rowText(0), QStringLiteral("見出し"));
+    w->LineList.setSelected(1, true);
+    choose(QStringLiteral("シフトJIS"));
+    EXPECT_EQ(panel->text(), QStringLiteral("シフトJIS LF"));
+    EXPECT_EQ(w->LineList.rowText(0),
+              cp932::decode(QStringEncoder("EUC-JP").encode(QStringLiteral("見出し"))));
+    EXPECT_EQ(w->LineList.selectedCount(), 0u);
+    EXPECT_EQ(w->windowTitle(), caption(p));
+    choose(QStringLiteral("CR (CR LF)"));
+    EXPECT_EQ(panel->text(), QStringLiteral("シフトJIS CRLF"));
+    EXPECT_EQ(w->LineCount(), 1u); // LF stays inside the row now
+    EXPECT_EQ(checked(), (QStringList{QStringLiteral("シフトJIS"), QStringLiteral("CR (CR LF)")}));
+    desktop.openAnswers = {dir.write(QStringLiteral("u.txt"), "本文\n")};
+    w->findChild<QAction*>(QStringLiteral("mnuFileOpen"))->trigger();
+    EXPECT_EQ(panel->text(), QStringLiteral("UTF-8 LF"));
+    EXPECT_EQ(checked(), (QStringList{QStringLiteral("自動判定"), QStringLiteral("自動")}));
 }
 
 // Whatever cannot be opened as a text file gives its message and leaves the rows, the selection
