@@ -62,11 +62,22 @@ std::optional<QRect> managedFrame(const QWidget& w) {
 
 // Waits until w is framed (where a window manager frames windows) and its frame lies whole in
 // area: the frame arrives after the window is shown, and the window may move once it is known.
-bool settlesInside(const QWidget& w, const QRect& area) {
-    return QTest::qWaitFor([&] {
-        const auto frame = w.isVisible() ? managedFrame(w) : std::nullopt;
-        return frame && area.contains(*frame);
-    });
+// A busy machine may take its time; what was seen last is told on failure.
+::testing::AssertionResult settlesInside(const QWidget& w, const QRect& area) {
+    std::optional<QRect> frame;
+    if (QTest::qWaitFor(
+            [&] {
+                frame = w.isVisible() ? managedFrame(w) : std::nullopt;
+                return frame && area.contains(*frame);
+            },
+            20000))
+        return ::testing::AssertionSuccess();
+    auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    return ::testing::AssertionFailure()
+           << "frame " << qPrintable(frame ? text(*frame) : QStringLiteral("not announced"))
+           << " in " << qPrintable(text(area)) << (w.isVisible() ? "" : " (hidden)");
 }
 
 bool wholeOnOneScreen(const QRect& frame) {
