@@ -12,6 +12,7 @@ frmSearch::frmSearch(QWidget* mainWindow, QString& searchStr)
     auto* cancel = addButton("cmdCancel", QStringLiteral("Cancel"), {3960, 720, 1095, 375});
     auto* label = add<QLabel>(this, "Label1", {240, 120, 3855, 255});
     label->setText(QStringLiteral("検索文字列を入力してください"));
+    txtSearch->setAccessibleName(label->text()); // the prompt names the box for screen readers
     setTabOrder(txtSearch, cmdOk_);
     setTabOrder(cmdOk_, cancel);
     connect(cmdOk_, &QPushButton::clicked, this, &frmSearch::cmdOk_Click);

@@ -79,6 +79,8 @@ void frmSystemSet::Form_Load() {
     optAppendMode[settings_.appends() ? 0 : 1]->setChecked(true);
     optFileSelMode[settings_.asksForOutputFile() ? 0 : 1]->setChecked(true);
     optPageMode[settings_.Page_mode == 0 ? 0 : 1]->setChecked(true);
+    // The focus starts on the first group's checked choice, as in native dialogs.
+    (optAppendMode[0]->isChecked() ? optAppendMode[0] : optAppendMode[1])->setFocus();
 }
 
 void frmSystemSet::optAppendMode_Click(int index) {

@@ -19,6 +19,7 @@ frmComment::frmComment(QWidget* mainWindow, const IniSettingsRecord& settings, P
     txtComment = addTextBox("txtComment", {180, 360, 4035, 315});
     auto* label = add<QLabel>(this, "Label1", {180, 60, 3675, 255});
     label->setText(QStringLiteral("コメント文字列を入力してください。"));
+    txtComment->setAccessibleName(label->text()); // the prompt names the box for screen readers
     auto* print = addButton("cmdPrint", QStringLiteral("印刷"), {180, 780, 1035, 315});
     auto* file = addButton("cmdFile", QStringLiteral("ファイル出力"), {1320, 780, 1275, 315});
     auto* cancel = addButton("cmdCancel", QStringLiteral("Cancel"), {3180, 780, 1035, 315});

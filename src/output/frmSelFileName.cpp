@@ -14,6 +14,7 @@ frmSelFileName::frmSelFileName(QWidget* mainWindow, IniSettingsRecord& settings,
       settings_(settings), rows_(rows), desktop_(desktop), work_(work) {
     setObjectName(QStringLiteral("frmSelFileName"));
     txtSelFileName = addTextBox("txtSelFileName", {120, 120, 4215, 270});
+    txtSelFileName->setAccessibleName(windowTitle()); // no prompt beside it: the title names it
     cmdOk_ = addButton("cmdOk", QStringLiteral("OK"), {3360, 600, 975, 375});
     auto* cancel = addButton("cmdCancel", QStringLiteral("Cancel"), {4440, 600, 855, 375});
     auto* change = addButton("cmdChange", QStringLiteral("変更..."), {4440, 100, 855, 310});

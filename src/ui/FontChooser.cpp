@@ -23,6 +23,22 @@ QString pointsText(double points) {
     return QString::number(points, 'g', 6);
 }
 
+// A number as an input method may commit it: full-width digits and point read as their ASCII
+// forms (Mozc's hiragana mode types "１２").
+class NumberValidator : public QDoubleValidator {
+  public:
+    using QDoubleValidator::QDoubleValidator;
+    State validate(QString& input, int& pos) const override {
+        for (QChar& c : input) {
+            if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+                c = QChar(u'0' + (c.unicode() - 0xFF10));
+            else if (c == QChar(0xFF0E))
+                c = QLatin1Char('.');
+        }
+        return QDoubleValidator::validate(input, pos);
+    }
+};
+
 } // namespace
 
 FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), font_(font) {
@@ -34,14 +50,19 @@ FontChooser::FontChooser(QWidget* parent, const QFont& font) : QDialog(parent), 
     families = new QListWidget;
     families->addItems(QFontDatabase::families());
     sizeBox = new QLineEdit;
-    auto* validator = new QDoubleValidator(1, kLargestPoints, 2, sizeBox);
+    auto* validator = new NumberValidator(1, kLargestPoints, 2, sizeBox);
     validator->setNotation(QDoubleValidator::StandardNotation);
     sizeBox->setValidator(validator);
+    sizeBox->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
     sizes = new QListWidget;
     for (int points : QFontDatabase::standardSizes())
         sizes->addItem(QString::number(points));
     familyLabel->setBuddy(families);
     sizeLabel->setBuddy(sizeBox);
+    // Screen readers name each box and list by the caption beside it.
+    families->setAccessibleName(QStringLiteral("フォント名"));
+    sizeBox->setAccessibleName(QStringLiteral("サイズ"));
+    sizes->setAccessibleName(QStringLiteral("サイズの一覧"));
     grid->addWidget(familyLabel, 0, 0);
     grid->addWidget(sizeLabel, 0, 1);
     grid->addWidget(families, 1, 0, 2, 1);

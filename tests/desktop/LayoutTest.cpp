@@ -13,6 +13,8 @@
 #include "ui/JapaneseFont.h"
 #include "ui/LongWork.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -102,6 +104,16 @@ void expectTidy(const QWidget* parent, double points) {
     }
 }
 
+// Every text box and list reads to a screen reader with a name, not as an empty box.
+void expectNamed(const QWidget* dialog) {
+    for (QWidget* w : dialog->findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractItemView*>(w)) {
+            EXPECT_FALSE(
+                QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
+                << qPrintable(describe(w));
+        }
+}
+
 class Layout : public ::testing::TestWithParam<double> {
   protected:
     void SetUp() override {
@@ -135,6 +147,7 @@ TEST_P(Layout, DialogTextsFitAndNothingOverlaps) {
         const auto dialog = make();
         dialog->show();
         expectTidy(dialog.get(), GetParam());
+        expectNamed(dialog.get());
     }
 }
 

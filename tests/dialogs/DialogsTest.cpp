@@ -67,6 +67,11 @@ TEST(frmSystemSet, LoadSelectsOneOptionPerGroupAndNormalises) {
     EXPECT_TRUE(d.optFileSelMode[0]->isChecked());
     EXPECT_TRUE(d.optPageMode[1]->isChecked());
     EXPECT_EQ(s.Page_mode, 1); // selecting from code stores like a click
+    // The focus starts on the first group's checked choice, whichever it is.
+    EXPECT_EQ(d.focusWidget(), d.optAppendMode[0]);
+    s.Append_mode = 0;
+    frmSystemSet overwrite(&main, s);
+    EXPECT_EQ(overwrite.focusWidget(), overwrite.optAppendMode[1]);
 }
 
 TEST(frmSystemSet, EachClickStoresAtOnceAndLeavesOtherGroups) {

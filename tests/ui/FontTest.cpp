@@ -2,10 +2,12 @@
 #include "ui/FontChooser.h"
 #include "ui/JapaneseFont.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -83,6 +85,17 @@ TEST(FontChooser, TakesOnlySizesTheProgramTakes) {
     }
     d.sizeBox->setText(QStringLiteral("10.5"));
     EXPECT_EQ(d.chosenFont().pointSizeF(), 10.5);
+    // A size an input method commits in full-width digits reads as typed in ASCII.
+    d.sizeBox->clear();
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("１２．５"));
+    QApplication::sendEvent(d.sizeBox, &commit);
+    EXPECT_EQ(d.sizeBox->text(), QStringLiteral("12.5"));
+    EXPECT_TRUE(d.ok->isEnabled());
+    EXPECT_TRUE(d.sizeBox->inputMethodHints() & Qt::ImhFormattedNumbersOnly);
+    for (QWidget* named : {static_cast<QWidget*>(d.families), static_cast<QWidget*>(d.sizes)})
+        EXPECT_FALSE(
+            QAccessible::queryAccessibleInterface(named)->text(QAccessible::Name).isEmpty());
 }
 
 } // namespace
