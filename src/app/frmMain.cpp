@@ -88,10 +88,13 @@ void frmMain::Form_Load(const QString& commandLine) {
     if (read.error)
         desktop_.exclamation(this, kAppTitle, read.error.description());
 
-    // A saved place on a screen that is gone, or partly off one, is brought whole onto one.
+    // A saved place beyond a screen's edge, on a screen that is gone, or partly off one, is
+    // brought whole onto one.
     const QMargins frame = frameMargins(this, nullptr);
     const QRect saved(pos(), size().grownBy(frame));
-    if (const QRect shown = shownOnScreens(saved, availableAreas()); shown != saved) {
+    if (const QRect shown =
+            restoredFrame(saved, availableAreas(), twips::toPixels(100), twips::toPixels(300));
+        shown != saved) {
         move(shown.topLeft());
         resize(shown.size().shrunkBy(frame));
     }

@@ -41,6 +41,17 @@ QRect shownOnScreens(QRect frame, const QList<QRect>& areas) {
     return keptInside(frame, areas[std::max(0, mostShared(frame, areas))]);
 }
 
+QRect restoredFrame(QRect frame, const QList<QRect>& areas, int inset, int shrink) {
+    if (areas.isEmpty())
+        return frame;
+    const QRect area = areas[std::max(0, mostShared(frame, areas))];
+    if (frame.top() > area.bottom())
+        frame.setRect(frame.left(), area.top() + inset, frame.width(), area.height() - shrink);
+    if (frame.left() > area.right())
+        frame.setRect(area.left() + inset, frame.top(), area.width() - shrink, frame.height());
+    return shownOnScreens(frame, areas);
+}
+
 QMargins frameMargins(const QWidget* window, const QWidget* owner) {
     const auto margins = [](const QWidget* w) {
         const QRect f = w->frameGeometry(), g = w->geometry();

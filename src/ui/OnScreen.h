@@ -16,6 +16,12 @@ QRect keptInside(QRect frame, QRect area);
 // the primary screen, when it overlaps none).
 QRect shownOnScreens(QRect frame, const QList<QRect>& areas);
 
+// A saved window frame as it comes back at start-up. The settings' own rule first: a top beyond
+// the bottom edge of the screen the frame belongs to (the one it overlaps most, else the first)
+// comes back inset below that screen's top, as tall as the screen less shrink; likewise a left
+// beyond its right edge. Then shownOnScreens.
+QRect restoredFrame(QRect frame, const QList<QRect>& areas, int inset, int shrink);
+
 // The frame around window's client area: the window manager's once the window is shown,
 // estimated from the owner's frame (or the style's title bar) before.
 QMargins frameMargins(const QWidget* window, const QWidget* owner);

@@ -9,6 +9,7 @@
 #include "support/TempDir.h"
 #include "ui/OnScreen.h"
 #include "ui/QtDesktop.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,6 +110,12 @@ TEST_F(Placement, TheSavedPlaceIsCorrectedAtStartUp) {
         auto w = start(ini);
         EXPECT_TRUE(wholeOnOneScreen(frameOf(*w))) << ini;
     }
+    // A corner beyond the screen's right and bottom edges comes back 100 twips inside its top
+    // left, 300 twips smaller than the screen each way.
+    const int inset = twips::toPixels(100), shrink = twips::toPixels(300);
+    EXPECT_EQ(
+        frameOf(*start("Top=99999\r\nLeft=99999\r\n")),
+        QRect(primary.topLeft() + QPoint(inset, inset), primary.size() - QSize(shrink, shrink)));
     // A window whole on the screen stays where it was.
     const QPoint inside = primary.topLeft() + QPoint(60, 60);
     auto w = start("Top=" + QByteArray::number(inside.y() * 15) +
