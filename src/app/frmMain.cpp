@@ -55,6 +55,9 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     buildToolbar();
     list_ = new LineListView(LineList, this);
     list_->setObjectName(QStringLiteral("List1"));
+    connect(list_, &LineListView::outOfMemory, this, [this] {
+        desktop_.exclamation(this, kAppTitle, ErrorCode(ErrorCode::OutOfMemory).description());
+    });
     setCentralWidget(list_);
     buildStatusBar();
     move(twips::toPixels(1545), twips::toPixels(2010));

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace {
 // No row is decoded further than this: the rest lies beyond the horizontal scroll range.
@@ -85,12 +87,19 @@ void LineListView::copySelection() {
     if (store_.selectedCount() == 0)
         return; // the clipboard keeps what it had
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QByteArray text = selectedRowsAsUtf8(store_);
-    auto* data = new QMimeData;
-    // One buffer serves both names; the text is converted only when another program asks.
-    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
-    data->setData(QStringLiteral("text/plain"), text);
-    QGuiApplication::clipboard()->setMimeData(data);
+    try {
+        const QByteArray text = selectedRowsAsUtf8(store_);
+        auto data = std::make_unique<QMimeData>();
+        // One buffer serves both names; the text is converted only when another program asks.
+        data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+        data->setData(QStringLiteral("text/plain"), text);
+        QGuiApplication::clipboard()->setMimeData(data.release());
+    } catch (const std::bad_alloc&) {
+        // Nothing may escape an event handler: the rows, the selection and the program stay.
+        QGuiApplication::restoreOverrideCursor();
+        emit outOfMemory();
+        return;
+    }
     QGuiApplication::restoreOverrideCursor();
 }
 

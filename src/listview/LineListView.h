@@ -18,7 +18,8 @@ class LineListView : public QAbstractScrollArea {
     // The selection changed behind the view's back (a search).
     void selectionChanged();
     // Puts the selected rows on the clipboard as text (the copy key); nothing selected copies
-    // nothing.
+    // nothing. Without the memory for the text, the clipboard keeps what it had and
+    // outOfMemory is sent.
     void copySelection();
 
     // Gives the list its fixed horizontal scroll range.
@@ -35,6 +36,7 @@ class LineListView : public QAbstractScrollArea {
   signals:
     void currentRowChanged(std::ptrdiff_t row);
     void selectionEdited();
+    void outOfMemory();
 
   protected:
     void paintEvent(QPaintEvent*) override;

@@ -99,7 +99,8 @@ TEST_F(Faults, SettingsThatCannotBeWrittenAreSkippedSilently) {
 
 // Under an address-space limit, with the program's own libraries and window loaded: a file too
 // large for the memory (a sparse one larger than the limit, or one of many short lines whose
-// index outgrows it) gives the message and leaves the rows shown and the program working.
+// index outgrows it) gives the message and leaves the rows shown and the program working; so
+// does copying every row of a file that loads but whose text does not fit beside it.
 TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under an address space limit";
@@ -107,6 +108,7 @@ TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
     const QString small = dir.write(QStringLiteral("small.txt"), "one\r\ntwo\r\n");
     const QString sparse = dir.file(QStringLiteral("huge.txt"));
     const QString shortLines = dir.file(QStringLiteral("short.txt"));
+    const QString longLines = dir.file(QStringLiteral("long.txt"));
     {
         QFile f(sparse);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -114,11 +116,16 @@ TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
         QFile g(shortLines);
         ASSERT_TRUE(g.open(QIODevice::WriteOnly));
         ASSERT_EQ(g.write(QByteArray(50 << 20, '\n')), 50 << 20);
+        QFile h(longLines);
+        ASSERT_TRUE(h.open(QIODevice::WriteOnly));
+        const QByteArray row = QByteArray(998, 'x') + "\r\n";
+        for (int i = 0; i < 200 * 1024; ++i)
+            ASSERT_EQ(h.write(row), row.size());
     }
     struct Case {
         QString file;
         const char* limitMiB;
-    } cases[] = {{sparse, "700"}, {sparse, "2048"}, {shortLines, "700"}};
+    } cases[] = {{sparse, "700"}, {sparse, "2048"}, {shortLines, "700"}, {longLines, "900"}};
     for (const Case& c : cases) {
         QProcess child;
         child.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
