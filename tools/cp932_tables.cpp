@@ -3,8 +3,9 @@
 //   cp932_tables OUTPUT
 #include "text/Cp932.h"
 
+#include "IconvUnit.h"
+
 #include <cstdio>
-#include <iconv.h>
 
 namespace {
 
@@ -13,15 +14,7 @@ using cp932::isTrailByte;
 constexpr unsigned kInvalid = cp932::kInvalid;
 
 unsigned convert(iconv_t cd, const char* in, std::size_t n) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char buf[8];
-    char* inp = const_cast<char*>(in);
-    char* outp = buf;
-    std::size_t inLeft = n, outLeft = sizeof buf;
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == std::size_t(-1) || inLeft != 0 ||
-        sizeof buf - outLeft != 2)
-        return kInvalid;
-    return static_cast<unsigned char>(buf[0]) | (static_cast<unsigned char>(buf[1]) << 8);
+    return convertUnit(cd, in, n, kInvalid);
 }
 
 } // namespace

@@ -2,24 +2,16 @@
 // taken from the system's converter when the program is built, so the program itself never
 // loads a converter. ISO-2022-JP uses the same JIS X 0208 table.
 //   jis_tables OUTPUT
+#include "IconvUnit.h"
+
 #include <cstdio>
-#include <iconv.h>
 
 namespace {
 
 constexpr unsigned kInvalid = 0xFFFD;
 
 unsigned convert(iconv_t cd, const char* in, std::size_t n) {
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char buf[8];
-    char* inp = const_cast<char*>(in);
-    char* outp = buf;
-    std::size_t inLeft = n, outLeft = sizeof buf;
-    // Characters beyond the basic plane (none in these sets) count as unmapped.
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == std::size_t(-1) || inLeft != 0 ||
-        sizeof buf - outLeft != 2)
-        return kInvalid;
-    return static_cast<unsigned char>(buf[0]) | (static_cast<unsigned char>(buf[1]) << 8);
+    return convertUnit(cd, in, n, kInvalid);
 }
 
 void writeTable(std::FILE* out, iconv_t cd, const char* name, bool supplementary) {

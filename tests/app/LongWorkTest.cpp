@@ -6,6 +6,7 @@
 #include "output/frmComment.h"
 #include "output/frmSelFileName.h"
 #include "printing/QtPrinter.h"
+#include "support/DocumentRows.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/PdfText.h"
@@ -35,14 +36,6 @@ class LongWork : public ::testing::Test {
         w->show();
     }
     void trigger(const char* name) { w->findChild<QAction*>(QLatin1String(name))->trigger(); }
-    std::vector<std::size_t> selectedRows() const {
-        std::vector<std::size_t> out;
-        w->LineList.forEachSelected([&](std::size_t r) {
-            out.push_back(r);
-            return true;
-        });
-        return out;
-    }
     // The name dialog with every row selected and out typed in, OK not yet clicked.
     std::unique_ptr<frmSelFileName> nameDialog(const QString& out) {
         w->LineList.setRangeSelected(0, 19999, true);
@@ -68,7 +61,7 @@ TEST_F(LongWork, AStoppedLoadLeavesTheWindowAsItWas) {
     trigger("mnuFileOpen");
     EXPECT_EQ(desktop.progressLabels.size(), 2); // the start-up load, then this one
     EXPECT_EQ(w->LineCount(), 20000u);
-    EXPECT_EQ(selectedRows(), std::vector<std::size_t>{7});
+    EXPECT_EQ(selectedRows(w->LineList), std::vector<std::size_t>{7});
     EXPECT_EQ(w->windowTitle(), caption);
     EXPECT_EQ(w->List1()->verticalScrollBar()->value(), scroll);
     EXPECT_TRUE(desktop.messages.isEmpty());

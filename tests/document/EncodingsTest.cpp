@@ -3,9 +3,10 @@
 #include "document/CopyRows.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
-#include "system/RuntimeError.h"
+#include "support/DocumentRows.h"
 #include "support/ReferenceText.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 #include "text/Cp932.h"
 #include "text/Utf16.h"
 
@@ -16,13 +17,6 @@
 namespace {
 
 using enum TextEncoding;
-
-QStringList rows(const LineStore& s) {
-    QStringList out;
-    for (std::size_t i = 0; i < s.rowCount(); ++i)
-        out << s.rowText(i);
-    return out;
-}
 
 // The short corpus (tools/encoding-corpus.sh --small): real Japanese text from the manual
 // pages, the FAQ, the SKK dictionary and message translations, named SOURCE-KIND.ENCODING.EOL;
@@ -45,7 +39,8 @@ TEST(Encodings, EveryCorpusFileReadsAsIconvReadsIt) {
         const TextFormat format{parts[2] == u"lf" ? LineEndStyle::Lf : LineEndStyle::Cr,
                                 encodings[parts[1]]};
         LineStore store;
-        ASSERT_EQ(text_read(dir.filePath(name), store).error, ErrorCode::None) << name.toStdString();
+        ASSERT_EQ(text_read(dir.filePath(name), store).error, ErrorCode::None)
+            << name.toStdString();
         EXPECT_EQ(formatName(store.format()), formatName(format)) << name.toStdString();
 
         const QByteArray bytes = TempDir::read(dir.filePath(name));
@@ -62,7 +57,7 @@ TEST(Encodings, EveryCorpusFileReadsAsIconvReadsIt) {
             continue;
         }
         // A short head ends where it was cut: iconv reads up to there.
-        const QStringList got = rows(store);
+        const QStringList got = rowTexts(store);
         ASSERT_EQ(got.size(), expected.size()) << name.toStdString();
         for (qsizetype i = 0; i < got.size(); ++i) {
             QString want = expected[i];
@@ -144,9 +139,11 @@ TEST(Encodings, EdgeFilesReadAsTheirBytesSay) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store).error, ErrorCode::None) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store).error,
+                  ErrorCode::None)
+            << c.name;
         EXPECT_EQ(formatName(store.format()), formatName(c.format)) << c.name;
-        EXPECT_EQ(rows(store), c.rows) << c.name;
+        EXPECT_EQ(rowTexts(store), c.rows) << c.name;
     }
 }
 
@@ -215,11 +212,12 @@ TEST(Encodings, AForcedFormatOverridesTheBytes) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore store;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store, nullptr, c.forced).error,
-                  ErrorCode::None)
+        ASSERT_EQ(
+            text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store, nullptr, c.forced).error,
+            ErrorCode::None)
             << c.name;
         EXPECT_EQ(store.format(), c.forced) << c.name;
-        EXPECT_EQ(rows(store), c.rows) << c.name;
+        EXPECT_EQ(rowTexts(store), c.rows) << c.name;
     }
 }
 

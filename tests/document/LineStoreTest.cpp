@@ -1,5 +1,6 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "support/DocumentRows.h"
 #include "support/ReferenceText.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
@@ -10,13 +11,6 @@
 #include <random>
 
 namespace {
-
-QStringList rows(const LineStore& s) {
-    QStringList out;
-    for (std::size_t i = 0; i < s.rowCount(); ++i)
-        out << s.rowText(i);
-    return out;
-}
 
 // Each file's own line ends decide how it splits; every CR LF file splits as it always did.
 TEST(TextRead, SplitsRowsByTheFilesOwnLineEnds) {
@@ -56,7 +50,7 @@ TEST(TextRead, SplitsRowsByTheFilesOwnLineEnds) {
         EXPECT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), store).error,
                   ErrorCode::None)
             << c.name;
-        EXPECT_EQ(rows(store), c.rows) << c.name;
+        EXPECT_EQ(rowTexts(store), c.rows) << c.name;
         EXPECT_EQ(store.format().lineEnd, c.style) << c.name;
     }
 }
@@ -184,7 +178,7 @@ TEST(TextRead, ASecondLoadClearsRowsAndSelection) {
     store.setRangeSelected(0, 2, true);
     ASSERT_EQ(text_read(dir.write(QStringLiteral("b.txt"), "x\r\ny\r\n"), store).error,
               ErrorCode::None);
-    EXPECT_EQ(rows(store), (QStringList{"x", "y"}));
+    EXPECT_EQ(rowTexts(store), (QStringList{"x", "y"}));
     EXPECT_EQ(store.selectedCount(), 0u);
 }
 
@@ -195,7 +189,7 @@ TEST(TextRead, TheFileMayChangeAfterLoading) {
     ASSERT_EQ(text_read(p, store).error, ErrorCode::None);
     dir.write(QStringLiteral("a.txt"), "changed\r\n");
     QFile::remove(p);
-    EXPECT_EQ(rows(store), QStringList{"keep"});
+    EXPECT_EQ(rowTexts(store), QStringList{"keep"});
 }
 
 TEST(LineStore, RangesSelectAcrossWordBoundaries) {

@@ -3,8 +3,9 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "search/StrSearch.h"
-#include "system/RuntimeError.h"
+#include "support/DocumentRows.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 #include "text/Utf16.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,6 @@
 namespace {
 
 using Rows = std::vector<std::size_t>;
-
-Rows selected(const LineStore& s) {
-    Rows out;
-    s.forEachSelected([&](std::size_t r) {
-        out.push_back(r);
-        return true;
-    });
-    return out;
-}
 
 TEST(EncodingSearch, FindsWholeCharactersOnly) {
     using enum TextEncoding;
@@ -99,10 +91,12 @@ TEST(EncodingSearch, FindsWholeCharactersOnly) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), rows).error, ErrorCode::None) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("t.txt"), c.bytes), rows).error,
+                  ErrorCode::None)
+            << c.name;
         ASSERT_EQ(rows.format().encoding, c.encoding) << c.name;
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.name;
-        EXPECT_EQ(selected(rows), c.rows) << c.name;
+        EXPECT_EQ(selectedRows(rows), c.rows) << c.name;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "search/StrSearch.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "support/DocumentRows.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
@@ -12,15 +13,6 @@
 namespace {
 
 using Rows = std::vector<std::size_t>;
-
-Rows selected(const LineStore& s) {
-    Rows out;
-    s.forEachSelected([&](std::size_t r) {
-        out.push_back(r);
-        return true;
-    });
-    return out;
-}
 
 // Reference: the rows whose decoded text contains the needle.
 Rows decodedReference(const LineStore& s, const QString& needle) {
@@ -68,7 +60,7 @@ TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
         LineStore rows;
         ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), text), rows).error, ErrorCode::None);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
-        EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
+        EXPECT_EQ(selectedRows(rows), c.rows) << c.needle.toStdString();
         EXPECT_EQ(decodedReference(rows, c.needle), c.rows) << c.needle.toStdString();
     }
 }
@@ -81,9 +73,9 @@ TEST(StrSearch, AddsToTheSelectionAndNeverSelectsEmptyRows) {
         ErrorCode::None);
     rows.setSelected(2, true);
     StrSearch(QStringLiteral("abc"), rows);
-    EXPECT_EQ(selected(rows), (Rows{0, 1, 2}));
+    EXPECT_EQ(selectedRows(rows), (Rows{0, 1, 2}));
     StrSearch(QString(), rows); // every non-empty row
-    EXPECT_EQ(selected(rows), (Rows{0, 1, 2}));
+    EXPECT_EQ(selectedRows(rows), (Rows{0, 1, 2}));
     LineStore none;
     EXPECT_EQ(StrSearch(QStringLiteral("x"), none), 0u);
     EXPECT_EQ(StrSearch(QString(), none), 0u);
@@ -116,7 +108,7 @@ TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
         const QString needle = cp932::decode(needleBytes);
         rows.clearSelection();
         StrSearch(needle, rows);
-        ASSERT_EQ(selected(rows), decodedReference(rows, needle)) << needleBytes.toHex().data();
+        ASSERT_EQ(selectedRows(rows), decodedReference(rows, needle)) << needleBytes.toHex().data();
     }
 }
 
@@ -149,7 +141,7 @@ TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
         LineStore rows;
         ASSERT_EQ(text_read(dir.write(QStringLiteral("v.txt"), text), rows).error, ErrorCode::None);
         EXPECT_EQ(StrSearch(c.typed, rows), c.rows.size()) << c.typed.toStdString();
-        EXPECT_EQ(selected(rows), c.rows) << c.typed.toStdString();
+        EXPECT_EQ(selectedRows(rows), c.rows) << c.typed.toStdString();
     }
 }
 
@@ -183,7 +175,7 @@ TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
         ASSERT_EQ(text_read(dir.write(QStringLiteral("u.txt"), text), rows).error, ErrorCode::None);
         ASSERT_EQ(rows.format().encoding, TextEncoding::Utf8);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
-        EXPECT_EQ(selected(rows), c.rows) << c.needle.toStdString();
+        EXPECT_EQ(selectedRows(rows), c.rows) << c.needle.toStdString();
     }
 }
 
@@ -209,15 +201,15 @@ TEST(StrSearch, AStoppedSearchLeavesTheSelectionAsItWas) {
             rows.setSelected(50000, true);
             CancellingProgress stopAtOnce(1); // the first report goes on, the second stops
             EXPECT_EQ(StrSearch(needle, rows, &stopAtOnce), 0u) << needle.toStdString();
-            EXPECT_EQ(selected(rows), (Rows{3, 50000})) << needle.toStdString();
+            EXPECT_EQ(selectedRows(rows), (Rows{3, 50000})) << needle.toStdString();
 
             rows.clearSelection();
             CancellingProgress never(-1);
             const std::size_t found = StrSearch(needle, rows, &never);
-            const Rows withProgress = selected(rows);
+            const Rows withProgress = selectedRows(rows);
             rows.clearSelection();
             EXPECT_EQ(StrSearch(needle, rows), found);
-            EXPECT_EQ(selected(rows), withProgress);
+            EXPECT_EQ(selectedRows(rows), withProgress);
         }
     }
 }
