@@ -102,6 +102,10 @@ void frmMain::Form_Load(const QString& commandLine) {
         resize(shown.size().shrunkBy(frame));
     }
 
+    // A page that a run which did not end normally left open is ejected as its end would have.
+    if (const QString ended = printer_.endDocumentsLeftOpen(); !ended.isEmpty())
+        desktop_.exclamation(this, kAppTitle, ended);
+
     if (!commandLine.isEmpty())
         openNamedFile(commandLine);
     helpFile_ = programFilePath(programDir_, QStringLiteral("KARVEL.hlp"));

@@ -25,13 +25,15 @@ bool printRow(Printer& printer, QStringView text, const PrintMargins& margins,
 bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargins& margins,
                        Progress* progress = nullptr);
 
-// One print command: the printer takes the list font's face and size, body draws, and the
-// document is ended when eject is set. Returns false on a printer failure.
+// One print command: the printer takes the list font's face and size, body draws, what it drew
+// is put on disk, and the document is ended when eject is set. Returns false on a printer
+// failure.
 template <typename Body>
 bool runPrintCommand(Printer& printer, const QString& family, double points, bool eject,
                      Body body) {
     printer.setFont(family, points);
-    if (!body())
+    const bool drawn = body();
+    if (!printer.saveOpenPage() || !drawn)
         return false;
     return eject ? printer.endDoc() : true;
 }

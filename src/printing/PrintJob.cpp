@@ -61,7 +61,7 @@ QString reasonOf(ipp_status_t status) {
 }
 
 PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& pdf,
-                       const QString& title, const QPrinter& setup) {
+                       const QString& title, const QStringList& jobOptions) {
     if (const Dest dest(cupsGetNamedDest(http, printerName.toUtf8().constData(), nullptr)); !dest) {
         const ipp_status_t status = cupsLastError();
         return {false,
@@ -70,16 +70,8 @@ PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& 
                     : reasonOf(status)};
     }
     JobOptions options;
-    options.add("copies", QByteArray::number(setup.copyCount()).constData());
-    const char* sides = setup.duplex() == QPrinter::DuplexLongSide    ? "two-sided-long-edge"
-                        : setup.duplex() == QPrinter::DuplexShortSide ? "two-sided-short-edge"
-                                                                      : "one-sided";
-    options.add("sides", sides);
-    if (QPrintEngine* engine = const_cast<QPrinter&>(setup).printEngine()) {
-        const QStringList pairs = engine->property(kCupsOptionsKey).toStringList();
-        for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
-            options.add(pairs[i].toUtf8().constData(), pairs[i + 1].toUtf8().constData());
-    }
+    for (qsizetype i = 0; i + 1 < jobOptions.size(); i += 2)
+        options.add(jobOptions[i].toUtf8().constData(), jobOptions[i + 1].toUtf8().constData());
     const int job =
         cupsPrintFile2(http, printerName.toUtf8().constData(), QFile::encodeName(pdf).constData(),
                        title.toUtf8().constData(), options.count(), options.options());
@@ -90,14 +82,25 @@ PrintJobResult sendPdf(http_t* http, const QString& printerName, const QString& 
 
 } // namespace
 
+QStringList jobOptionsOf(const QPrinter& setup) {
+    QStringList options{QStringLiteral("copies"), QString::number(setup.copyCount())};
+    const char* sides = setup.duplex() == QPrinter::DuplexLongSide    ? "two-sided-long-edge"
+                        : setup.duplex() == QPrinter::DuplexShortSide ? "two-sided-short-edge"
+                                                                      : "one-sided";
+    options << QStringLiteral("sides") << QLatin1String(sides);
+    if (QPrintEngine* engine = const_cast<QPrinter&>(setup).printEngine())
+        options << engine->property(kCupsOptionsKey).toStringList();
+    return options;
+}
+
 PrintJobResult sendPdfToPrinter(const QString& printerName, const QString& pdf,
-                                const QString& title, const QPrinter& setup) {
+                                const QString& title, const QStringList& jobOptions) {
     // A print system that cannot be reached is told apart from a printer that is gone.
     const Connection http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC,
                                        cupsEncryption(), 1, 10000, nullptr));
     if (!http)
         return {false, reasonOf(IPP_STATUS_ERROR_SERVICE_UNAVAILABLE)};
-    return sendPdf(http.get(), printerName, pdf, title, setup);
+    return sendPdf(http.get(), printerName, pdf, title, jobOptions);
 }
 
 bool isCompletePdf(const QString& path) {

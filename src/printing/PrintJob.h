@@ -2,6 +2,7 @@
 // Handing a finished PDF document to the print system (CUPS), with the reason in plain words
 // when it cannot be done.
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 
@@ -10,10 +11,13 @@ struct PrintJobResult {
     QString reason; // why not, in Japanese
 };
 
-// Sends pdf to the named printer as one job, with the copies, duplex and other job options the
-// setup printer carries.
+// The job options the setup printer carries (copies, duplex and the others its dialog keeps), as
+// name, value, name, value, ...
+QStringList jobOptionsOf(const QPrinter& setup);
+
+// Sends pdf to the named printer as one job with those options.
 PrintJobResult sendPdfToPrinter(const QString& printerName, const QString& pdf,
-                                const QString& title, const QPrinter& setup);
+                                const QString& title, const QStringList& jobOptions);
 
 // Whether the file is a PDF written to its end.
 bool isCompletePdf(const QString& path);

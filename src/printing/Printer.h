@@ -44,8 +44,14 @@ class Printer {
     // Back to x = 0, one line of the current font down; a new page when the next line would
     // pass the bottom.
     virtual bool endLine() = 0;
+    // Puts what was drawn on the open document on disk, where it outlives the program until it
+    // is ended. False on failure.
+    virtual bool saveOpenPage() { return true; }
     // Sends the document; the next text starts a new one on a fresh sheet. False on failure.
     virtual bool endDoc() = 0;
+    // Ends the documents that runs which stopped without ending theirs left open, as those runs
+    // would have ended them. Says what became of them ("" when there were none).
+    virtual QString endDocumentsLeftOpen() { return {}; }
     virtual QString errorText() const = 0;
     // The printer the setup dialog works on (nullptr where there is none to set up).
     virtual QPrinter* setupPrinter() { return nullptr; }

@@ -4,11 +4,13 @@
 #include <QStringList>
 #include <memory>
 
-// The Qt printer: each document is written as a PDF and handed whole to the printer chosen in
-// setup, or else to the system's default printer as it is when the document starts. A document
-// that reaches no printer (none installed, or the print system refuses it) is kept as a PDF
-// file in pdfDirectory named "Karvel-YYYYMMDD-HHMMSS.pdf"; a PDF file chosen in setup gets a
-// name of its own for every document.
+// The Qt printer: while a document is open, what is drawn on it is recorded on disk (see
+// PageJournal); when it ends it is written as a PDF and handed whole to the printer chosen in
+// setup, or else to the system's default printer as it was when the document started. A
+// document that reaches no printer (none installed, or the print system refuses it) is kept as
+// a PDF file in pdfDirectory named "Karvel-YYYYMMDD-HHMMSS.pdf"; a PDF file chosen in setup
+// gets a name of its own for every document. A PDF that cannot be written where it should go
+// goes to the home folder, else the temporary folder.
 class QtPrinter : public Printer {
   public:
     // With an empty pdfDirectory the default printer is used when one is installed, else PDF
@@ -23,7 +25,9 @@ class QtPrinter : public Printer {
     double pageWidth() override;
     bool print(QStringView text) override;
     bool endLine() override;
+    bool saveOpenPage() override;
     bool endDoc() override;
+    QString endDocumentsLeftOpen() override;
     QString errorText() const override { return error_; }
     OpenSheets openSheets() override;
 

@@ -3,8 +3,8 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "output/OutputRules.h"
-#include "system/RuntimeError.h"
 #include "support/TempDir.h"
+#include "system/RuntimeError.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,8 @@ TEST(EncodingOutput, RowsEndInTheDocumentsLineEndInItsEncoding) {
     for (const Case& c : cases) {
         TempDir dir;
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), c.in), rows).error, ErrorCode::None) << c.name;
+        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), c.in), rows).error, ErrorCode::None)
+            << c.name;
         rows.setRangeSelected(0, rows.rowCount() - 1, true);
         const QString out = dir.file(QStringLiteral("out.txt"));
         if (!c.before.isNull())

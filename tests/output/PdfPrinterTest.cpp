@@ -122,13 +122,6 @@ TEST(PdfPrinter, TheDocumentsFolderIsMadeWhereThereIsNone) {
         qputenv("XDG_CONFIG_HOME", oldConfig);
 }
 
-TEST(PdfPrinter, AnUnwritableOutputIsAFailureWithAMessage) {
-    QtPrinter printer(QStringLiteral("/nonexistent/dir"));
-    EXPECT_FALSE(printer.print(QStringLiteral("x")));
-    EXPECT_TRUE(printer.errorText().contains(QStringLiteral("/nonexistent/dir")));
-    EXPECT_TRUE(printer.endDoc());
-}
-
 // Wrapping, page breaks and a font change between commands: each sheet of the record holds, in
 // order, exactly the lines that sheet of the PDF holds.
 TEST_F(PdfPrinting, HoldsTheLinesOfEachSheetOfThePdf) {

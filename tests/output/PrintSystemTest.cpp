@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
 #include <gtest/gtest.h>
 #include <memory>
@@ -148,21 +149,33 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
     EXPECT_TRUE(newJobs().isEmpty());
 }
 
-// A full disk while a PDF is written: the message says the document could not be written whole,
-// and no truncated file is left to be taken for the printout.
-TEST(PdfOnAFullDisk, IsAFailureWithAMessage) {
+// A PDF that cannot be written where it should go (a folder that is not there, a full disk) goes
+// to the home folder: the message names that file, which holds every line, and no part of a
+// document is left behind.
+TEST(PdfFallback, APdfThatCannotGoWhereItShouldIsKeptInTheHomeFolder) {
     SmallDisk disk(32);
-    if (!disk.mounted())
-        GTEST_SKIP() << "mounting a small disk needs root";
-    QtPrinter printer(disk.file(QString()));
+    TempDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
     QStringList lines;
     for (int i = 0; i < 3000; ++i)
         lines << QStringLiteral("line %1 of a long printout").arg(i);
-    EXPECT_FALSE(printRows(printer, lines, 1));
-    EXPECT_TRUE(printer.errorText().contains(QStringLiteral("ディスク")))
-        << printer.errorText().toStdString();
-    EXPECT_TRUE(printer.writtenFiles().isEmpty());
-    EXPECT_TRUE(QDir(disk.file(QString())).entryList({QStringLiteral("*.pdf")}).isEmpty());
+    for (const QString& dir :
+         {QStringLiteral("/nonexistent/dir"), disk.mounted() ? disk.file(QString()) : QString()}) {
+        if (dir.isEmpty())
+            continue; // mounting a small disk needs root
+        QtPrinter printer(dir);
+        ASSERT_TRUE(printRows(printer, lines, 0)) << printer.errorText().toStdString();
+        EXPECT_FALSE(printer.endDoc());
+        ASSERT_EQ(printer.writtenFiles().size(), 1);
+        const QString kept = printer.writtenFiles()[0];
+        EXPECT_EQ(QFileInfo(kept).absolutePath(), home.path());
+        EXPECT_TRUE(printer.errorText().contains(kept)) << printer.errorText().toStdString();
+        EXPECT_TRUE(pdfToText(kept).contains(lines.last()));
+        EXPECT_TRUE(QDir(dir).entryList({QStringLiteral("*.pdf")}).isEmpty());
+        QFile::remove(kept);
+    }
+    qputenv("HOME", oldHome);
 }
 
 } // namespace

@@ -4,11 +4,16 @@
 #include "ui/JapaneseFont.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Pages left open by a test stay in a state folder of this run's own.
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     QApplication app(argc, argv);
     if (const double points = qEnvironmentVariable("KARVEL_TEST_POINT_SIZE").toDouble();
         points > 0) {
