@@ -103,7 +103,11 @@ void frmMain::Form_Load(const QString& commandLine) {
     }
 
     // A page that a run which did not end normally left open is ejected as its end would have.
-    if (const QString ended = printer_.endDocumentsLeftOpen(); !ended.isEmpty())
+    QString ended;
+    if (printer_.documentsLeftOpen())
+        withPrintSystem(QStringLiteral("前回のページを排出しています..."),
+                        [&] { ended = printer_.endDocumentsLeftOpen(); });
+    if (!ended.isEmpty())
         desktop_.exclamation(this, kAppTitle, ended);
 
     if (!commandLine.isEmpty())
@@ -120,7 +124,19 @@ void frmMain::closeEvent(QCloseEvent* event) {
 bool frmMain::saveSession() {
     Form_Unload();
     // Lines still on an open page are printed rather than lost (or kept as a PDF).
-    return printer_.endDoc();
+    bool ok = true;
+    withPrintSystem(QStringLiteral("用紙を排出しています..."), [&] { ok = printer_.endDoc(); });
+    return ok;
+}
+
+void frmMain::withPrintSystem(const QString& label, const std::function<void()>& work) {
+    // As long work where it can be (its progress window shows a slow print system and stops the
+    // wait); where it cannot (the program is ending), with the print system's time limits.
+    if (!work_.run(this, label, [&](Progress& progress) {
+            const PrinterProgress waiting(printer_, &progress);
+            work();
+        }))
+        work();
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -325,7 +341,7 @@ void frmMain::text_print() {
     if (!work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
             ok = runPrintCommand(
                 printer_, list_->font().family(), reportedFontSize(list_->font()),
-                IniSettings.ejectsAfterEveryPrint(),
+                IniSettings.ejectsAfterEveryPrint(), progress,
                 [&] { return printSelectedRows(printer_, LineList, margins, &progress); });
         }))
         return;
@@ -335,7 +351,10 @@ void frmMain::text_print() {
 }
 
 void frmMain::mnuFilePaper_Click() {
-    const bool ok = printer_.endDoc();
+    if (work_.running())
+        return;
+    bool ok = true;
+    withPrintSystem(QStringLiteral("用紙を排出しています..."), [&] { ok = printer_.endDoc(); });
     refreshPreview();
     if (!ok)
         desktop_.exclamation(this, kAppTitle, printer_.errorText());
@@ -428,8 +447,10 @@ void frmMain::mnuSystemSet_Click() {
 }
 
 void frmMain::mnuPrnSet_Click() {
-    if (QPrinter* setup = printer_.setupPrinter())
-        desktop_.printerSetup(this, *setup);
+    // The dialog works on a copy: Cancel leaves the setup as it was.
+    if (const std::unique_ptr<QPrinter> setup = printer_.setupCopy();
+        setup && desktop_.printerSetup(this, *setup))
+        printer_.applySetup(*setup);
     refreshPreview(); // another paper
 }
 

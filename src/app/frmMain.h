@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QVector>
+#include <functional>
 
 class Desktop;
 class LineListView;
@@ -83,6 +84,8 @@ class frmMain : public QMainWindow {
     QMenu* createPopupMenu() override { return nullptr; }
 
   private:
+    // Runs work that may wait on the print system.
+    void withPrintSystem(const QString& label, const std::function<void()>& work);
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();

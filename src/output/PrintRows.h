@@ -28,9 +28,11 @@ bool printSelectedRows(Printer& printer, const LineStore& rows, const PrintMargi
 // One print command: the printer takes the list font's face and size, body draws, what it drew
 // is put on disk, and the document is ended when eject is set. Returns false on a printer
 // failure.
+// Waits on the print system show in progress.
 template <typename Body>
 bool runPrintCommand(Printer& printer, const QString& family, double points, bool eject,
-                     Body body) {
+                     Progress& progress, Body body) {
+    const PrinterProgress waiting(printer, &progress);
     printer.setFont(family, points);
     const bool drawn = body();
     if (!printer.saveOpenPage() || !drawn)

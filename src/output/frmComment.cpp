@@ -37,6 +37,7 @@ void frmComment::cmdPrint_Click() {
     const QString text = txtComment->text();
     work_.run(this, QStringLiteral("印刷しています..."), [&](Progress& progress) {
         ok = runPrintCommand(printer_, fontFamily_, fontSize_, settings_.ejectsAfterEveryPrint(),
+                             progress,
                              [&] { return printRow(printer_, text, margins_, &progress); });
     });
     if (!ok)

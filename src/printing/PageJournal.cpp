@@ -30,18 +30,22 @@ QByteArray headerBytes(const DocumentTarget& t) {
     QDataStream s(&bytes, QIODevice::Append);
     setVersion(s);
     const QPageSize size = t.layout.pageSize();
-    s << t.printer << t.pdfFile << t.pdfDirectory << qint32(size.id())
+    s << t.printer << t.defaultPrinter << t.pdfFile << t.pdfDirectory << qint32(size.id())
       << size.size(QPageSize::Point) << qint32(t.layout.orientation())
-      << t.layout.margins(QPageLayout::Point) << t.color << t.jobOptions;
+      << t.layout.margins(QPageLayout::Point) << t.jobOptions << qint32(t.fromSheet)
+      << qint32(t.toSheet) << t.reversed << qint32(t.copies) << t.collated;
     return bytes;
 }
 
 bool readHeader(QDataStream& s, DocumentTarget& t) {
-    qint32 id = 0, orientation = 0;
+    qint32 id = 0, orientation = 0, from = 0, to = 0, copies = 1;
     QSizeF points;
     QMarginsF margins;
-    s >> t.printer >> t.pdfFile >> t.pdfDirectory >> id >> points >> orientation >> margins >>
-        t.color >> t.jobOptions;
+    s >> t.printer >> t.defaultPrinter >> t.pdfFile >> t.pdfDirectory >> id >> points >>
+        orientation >> margins >> t.jobOptions >> from >> to >> t.reversed >> copies >> t.collated;
+    t.fromSheet = from;
+    t.toSheet = to;
+    t.copies = copies;
     if (s.status() != QDataStream::Ok || points.isEmpty())
         return false;
     const QPageSize size = id >= 0 && id < QPageSize::Custom ? QPageSize(QPageSize::PageSizeId(id))
@@ -145,11 +149,15 @@ void PageJournal::remove() {
     pending_.clear();
 }
 
-ErrorCode PageJournal::read(const std::function<void(const DrawnLine&)>& line,
-                            const std::function<void()>& sheet) const {
+namespace {
+
+// Reads the record from start: each sheet's start to sheet, each line to line, until the end, a
+// part cut short, or sheet says no.
+ErrorCode walk(int fd, qint64 start, const std::function<bool(qint64)>& sheet,
+               const std::function<void(const DrawnLine&)>& line) {
     QFile file;
-    if (!file.open(::dup(fd_.get()), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
-        !file.seek(headerSize_))
+    if (!file.open(::dup(fd), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
+        !file.seek(start))
         return ErrorCode::DeviceIo;
     QDataStream s(&file);
     setVersion(s);
@@ -157,7 +165,8 @@ ErrorCode PageJournal::read(const std::function<void(const DrawnLine&)>& line,
         quint8 kind = 0;
         s >> kind;
         if (kind == kSheet) {
-            sheet();
+            if (!sheet(file.pos()))
+                break;
             continue;
         }
         DrawnLine l;
@@ -166,9 +175,28 @@ ErrorCode PageJournal::read(const std::function<void(const DrawnLine&)>& line,
         if (kind != kLine || s.status() != QDataStream::Ok)
             break; // cut short while it was written: what came before is whole
         l.sheet = sheetNumber;
-        line(l);
+        if (line)
+            line(l);
     }
     return file.error() == QFileDevice::NoError ? ErrorCode() : ErrorCode(ErrorCode::DeviceIo);
+}
+
+} // namespace
+
+std::vector<qint64> PageJournal::sheetStarts() const {
+    std::vector<qint64> starts{headerSize_};
+    walk(fd_.get(), headerSize_, [&](qint64 at) { return starts.push_back(at), true; }, {});
+    return starts;
+}
+
+ErrorCode PageJournal::readSheet(qint64 start,
+                                 const std::function<void(const DrawnLine&)>& line) const {
+    return walk(
+        fd_.get(), start, [](qint64) { return false; }, line);
+}
+
+bool PageJournal::anyLeftOpen() {
+    return !QDir(directory()).entryList({QStringLiteral("page-*.journal")}, QDir::Files).isEmpty();
 }
 
 std::vector<PageJournal> PageJournal::leftOpen() {

@@ -14,13 +14,21 @@
 
 // Where an ejected document goes, and how it is laid out.
 struct DocumentTarget {
-    QString printer;      // the print queue; "" for a PDF file
-    QString pdfFile;      // the PDF file chosen in setup ("": a dated name in pdfDirectory)
-    QString pdfDirectory; // "" for the documents folder
+    QString printer;             // the print queue ("queue" or "queue/instance"); "" for a PDF
+    bool defaultPrinter = false; // the printer is the default one, looked up when it is ejected
+    QString pdfFile;             // the PDF file chosen in setup ("": a dated name in pdfDirectory)
+    QString pdfDirectory;        // "" for the documents folder
     QPageLayout layout;
-    bool color = true;
     QStringList jobOptions; // name, value, name, value, ... for the print system
-    friend bool operator==(const DocumentTarget&, const DocumentTarget&) = default;
+    // For a PDF file (a printer is told these in the job options): the sheets from fromSheet
+    // to toSheet (from 1; 0: all), last first where reversed, copies times (whole documents
+    // where collated, else each sheet).
+    int fromSheet = 0, toSheet = 0;
+    bool reversed = false;
+    int copies = 1;
+    bool collated = true;
+    // Goes to a printer, named or the default one.
+    bool toPrinter() const { return !printer.isEmpty() || defaultPrinter; }
 };
 
 class PageJournal {
@@ -46,11 +54,14 @@ class PageJournal {
     // The document is ejected: the record is deleted.
     void remove();
 
-    // Reads the record back in the order it was written: each line, and each new sheet. A record
-    // cut short by a crash while it was written ends at its last whole entry.
-    ErrorCode read(const std::function<void(const DrawnLine&)>& line,
-                   const std::function<void()>& sheet) const;
+    // Where each sheet's lines begin in the record, in order (a record cut short by a crash
+    // while it was written ends at its last whole entry).
+    std::vector<qint64> sheetStarts() const;
+    // Reads one sheet's lines back in the order they were drawn.
+    ErrorCode readSheet(qint64 start, const std::function<void(const DrawnLine&)>& line) const;
 
+    // Whether there are records in the folder (held by a running program or not).
+    static bool anyLeftOpen();
     // The records that no running program holds, each now held by this one.
     static std::vector<PageJournal> leftOpen();
 

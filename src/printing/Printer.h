@@ -2,13 +2,14 @@
 // The printer object: a print document that stays open between print commands until it is
 // ended. Positions and widths are in twips from the left edge of the printable area.
 #include <QList>
+#include <QPrinter>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <QStringView>
 #include <memory>
 
-class QPrinter;
+class Progress;
 
 // A line as the printer drew it on the open document.
 struct DrawnLine {
@@ -52,9 +53,31 @@ class Printer {
     // Ends the documents that runs which stopped without ending theirs left open, as those runs
     // would have ended them. Says what became of them ("" when there were none).
     virtual QString endDocumentsLeftOpen() { return {}; }
+    // Whether there may be such documents (cheap to ask).
+    virtual bool documentsLeftOpen() { return false; }
     virtual QString errorText() const = 0;
-    // The printer the setup dialog works on (nullptr where there is none to set up).
-    virtual QPrinter* setupPrinter() { return nullptr; }
+    // The setup in effect (printer, paper, orientation, copies, ...) on a printer of its own
+    // that the setup dialog may change (nullptr where there is none to set up); applySetup takes
+    // what was changed on it, from the next document on.
+    virtual std::unique_ptr<QPrinter> setupCopy() { return nullptr; }
+    virtual void applySetup(const QPrinter& chosen) { (void)chosen; }
+    // The long work a print command or an eject runs under (nullptr: none): waits on the print
+    // system show in its progress window and end when it is stopped.
+    virtual void setProgress(Progress* progress) { (void)progress; }
     // What the open document holds so far, from the record of what was drawn.
     virtual OpenSheets openSheets() = 0;
+};
+
+// Lets the printer wait with a work's progress window while the object lives.
+class PrinterProgress {
+  public:
+    PrinterProgress(Printer& printer, Progress* progress) : printer_(printer) {
+        printer_.setProgress(progress);
+    }
+    ~PrinterProgress() { printer_.setProgress(nullptr); }
+    PrinterProgress(const PrinterProgress&) = delete;
+    PrinterProgress& operator=(const PrinterProgress&) = delete;
+
+  private:
+    Printer& printer_;
 };

@@ -3,16 +3,21 @@
 #include "PageJournal.h"
 #include "PrintJob.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrintEngine>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QStandardPaths>
+#include <future>
+#include <thread>
 
 namespace {
 
@@ -49,63 +54,90 @@ QFont printFont(const QString& family, double points) {
     return font;
 }
 
-// Draws the recorded document into a PDF file; false (and no file) where it cannot be written
-// whole.
-bool writePdf(const PageJournal& journal, const QString& pdf) {
+// The sheets of a document in the order a PDF file gets them: the chosen range, reversed where
+// chosen, and the copies.
+std::vector<int> sheetsInOrder(const DocumentTarget& target, int sheets) {
+    const int from = target.fromSheet > 0 ? std::min(target.fromSheet, sheets) : 1;
+    const int to = target.toSheet > 0 ? std::clamp(target.toSheet, from, sheets) : sheets;
+    std::vector<int> once;
+    for (int sheet = from - 1; sheet < to; ++sheet)
+        once.push_back(sheet);
+    if (target.reversed)
+        std::reverse(once.begin(), once.end());
+    std::vector<int> order;
+    const int copies = std::max(1, target.copies);
+    if (target.collated)
+        for (int copy = 0; copy < copies; ++copy)
+            order.insert(order.end(), once.begin(), once.end());
+    else
+        for (int sheet : once)
+            order.insert(order.end(), std::size_t(copies), sheet);
+    return order;
+}
+
+// A PDF writer at the resolution the document is measured in.
+void layOut(QPdfWriter& writer, const QPageLayout& layout) {
+    writer.setResolution(1200);
+    writer.setPageLayout(layout);
+    writer.setTitle(QStringLiteral("Karvel"));
+    writer.setCreator(QStringLiteral("Karvel32"));
+}
+
+// Draws the recorded document into a PDF file: every sheet once for a printer, in the order and
+// copies chosen for a PDF file. False (and no file) where it cannot be written whole.
+bool writePdf(const PageJournal& journal, const QString& pdf, bool forPrinter) {
     const DocumentTarget& target = journal.target();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(target.layout);
-    printer.setColorMode(target.color ? QPrinter::Color : QPrinter::GrayScale);
-    printer.setDocName(QStringLiteral("Karvel"));
-    printer.setOutputFileName(pdf);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        QFile::remove(pdf);
-        return false;
-    }
-    const double pixelsPerTwip = printer.resolution() / 1440.0;
-    int sheet = 0;
-    QFont font;
-    double ascent = 0;
-    bool newPageFailed = false;
-    const auto toSheet = [&](int wanted) {
-        for (; sheet < wanted; ++sheet)
-            newPageFailed |= !printer.newPage();
-    };
-    int sheets = 1;
-    const ErrorCode error = journal.read(
-        [&](const DrawnLine& line) {
-            toSheet(line.sheet);
-            if (line.family != font.family() || line.points != font.pointSizeF() || !ascent) {
-                font = printFont(line.family, line.points);
-                painter.setFont(font);
-                ascent = QFontMetricsF(font, &printer).ascent();
+    const std::vector<qint64> starts = journal.sheetStarts();
+    DocumentTarget plain;
+    const std::vector<int> order = sheetsInOrder(forPrinter ? plain : target, int(starts.size()));
+    bool written = false;
+    {
+        QPdfWriter writer(pdf);
+        layOut(writer, target.layout);
+        QPainter painter;
+        if (painter.begin(&writer)) {
+            const double pixelsPerTwip = writer.resolution() / 1440.0;
+            QFont font;
+            double ascent = 0;
+            bool ok = true;
+            for (std::size_t i = 0; i < order.size() && ok; ++i) {
+                if (i > 0)
+                    ok = writer.newPage();
+                const ErrorCode error =
+                    journal.readSheet(starts[std::size_t(order[i])], [&](const DrawnLine& line) {
+                        if (line.family != font.family() || line.points != font.pointSizeF() ||
+                            !ascent) {
+                            font = printFont(line.family, line.points);
+                            painter.setFont(font);
+                            ascent = QFontMetricsF(font, &writer).ascent();
+                        }
+                        painter.drawText(QPointF(line.x, line.y) * pixelsPerTwip +
+                                             QPointF(0, ascent),
+                                         line.text);
+                    });
+                ok = ok && !error;
             }
-            painter.drawText(QPointF(line.x, line.y) * pixelsPerTwip + QPointF(0, ascent),
-                             line.text);
-        },
-        [&] { ++sheets; });
-    toSheet(sheets - 1);
-    const bool ended = painter.end();
-    if (error || newPageFailed || !ended || !isCompletePdf(pdf)) {
-        QFile::remove(pdf);
-        return false;
+            written = painter.end() && ok;
+        }
     }
-    return true;
+    if (written && isCompletePdf(pdf))
+        return true;
+    QFile::remove(pdf);
+    return false;
 }
 
 // What became of an ended document.
 struct Ended {
     bool printed = false;
-    QString printReason; // why the printer did not take it
+    QString printer;     // the printer it was meant for
+    QString printReason; // why that printer did not take it
     QString kept;        // the PDF file that holds it
     bool keptAsPlanned = false;
 
     // Neither printed nor kept: the record is all there is.
     bool lost() const { return !printed && kept.isEmpty(); }
     // What the person must be told ("" when the document went where it was meant to).
-    QString trouble(const DocumentTarget& target) const {
+    QString trouble() const {
         if (printed || keptAsPlanned)
             return {};
         if (lost())
@@ -115,9 +147,9 @@ struct Ended {
                                   "試みます。");
         const QString where =
             QStringLiteral("印刷した行は次のファイルに保存しました: %1").arg(kept);
-        if (!target.printer.isEmpty())
+        if (!printReason.isEmpty())
             return QStringLiteral("プリンタ「%1」に印刷できませんでした。\n理由: %2。\n")
-                       .arg(target.printer, printReason) +
+                       .arg(printer, printReason) +
                    where;
         return QStringLiteral("PDF ファイルを予定のフォルダに書き込めませんでした"
                               "（ディスクの空きが足りない可能性があります）。\n") +
@@ -127,20 +159,43 @@ struct Ended {
 
 // Ends a recorded document: hands it to its printer, or keeps it as a PDF; a document the
 // printer does not take is kept as a PDF too. Where its PDF cannot be written, it goes to the
-// first place that takes it: the documents folder, the home folder, the temporary folder.
-Ended endDocument(const PageJournal& journal) {
+// first place that takes it: the documents folder, the home folder, the temporary folder. The
+// print system is waited for with progress (or for a limited time without).
+Ended endDocument(const PageJournal& journal, Progress* progress) {
     const DocumentTarget& target = journal.target();
     Ended ended;
-    if (!target.printer.isEmpty()) {
+    ended.printer = target.printer;
+    if (target.defaultPrinter) {
+        if (ended.printer.isEmpty())
+            ended.printer = QStringLiteral("既定のプリンタ");
+        const auto found =
+            waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, progress);
+        if (!found)
+            ended.printReason = stoppedWaitingReason(progress != nullptr);
+        else if (!found->answered)
+            ended.printReason = found->reason;
+        else if (found->printer.isEmpty() && !target.printer.isEmpty())
+            ended.printReason = QStringLiteral("既定のプリンタが見つかりません");
+        else
+            ended.printer = found->printer; // "" where there is none: a PDF as planned
+    }
+    if (target.toPrinter() && !ended.printer.isEmpty() && ended.printReason.isEmpty()) {
         for (const QString& dir : {PageJournal::directory(), QDir::tempPath()}) {
             const QString pdf = uniqueName(QDir(dir).filePath(QStringLiteral("printing.pdf")));
-            if (!writePdf(journal, pdf))
+            if (!writePdf(journal, pdf, true))
                 continue;
-            const PrintJobResult job =
-                sendPdfToPrinter(target.printer, pdf, QStringLiteral("Karvel"), target.jobOptions);
-            QFile::remove(pdf);
-            ended.printed = job.sent;
-            ended.printReason = job.reason;
+            const QString printer = ended.printer;
+            const QStringList options = target.jobOptions;
+            const auto job = waitForPrintSystem<PrintJobResult>(
+                [=] {
+                    PrintJobResult result =
+                        sendPdfToPrinter(printer, pdf, QStringLiteral("Karvel"), options);
+                    QFile::remove(pdf);
+                    return result;
+                },
+                progress);
+            ended.printed = job && job->sent;
+            ended.printReason = !job ? stoppedWaitingReason(progress != nullptr) : job->reason;
             break;
         }
         if (ended.printed)
@@ -149,8 +204,9 @@ Ended endDocument(const PageJournal& journal) {
             ended.printReason = QStringLiteral("印刷データを書き込めませんでした。"
                                                "ディスクの空きが足りない可能性があります");
     }
+    const bool planned = !target.toPrinter() || ended.printer.isEmpty();
     QStringList places;
-    if (target.printer.isEmpty() && !target.pdfFile.isEmpty())
+    if (!target.toPrinter() && !target.pdfFile.isEmpty())
         places << uniqueName(target.pdfFile);
     for (const QString& dir :
          {target.pdfDirectory.isEmpty() ? documentsFolder() : target.pdfDirectory, QDir::homePath(),
@@ -158,23 +214,93 @@ Ended endDocument(const PageJournal& journal) {
         if (!dir.isEmpty())
             places << uniqueName(QDir(dir).filePath(datedPdfName()));
     for (const QString& place : places) {
-        if (writePdf(journal, place)) {
+        if (writePdf(journal, place, false)) {
             ended.kept = place;
-            ended.keptAsPlanned = target.printer.isEmpty() && place == places.first();
+            ended.keptAsPlanned = planned && place == places.first();
             break;
         }
     }
     return ended;
 }
 
+// The paper a document gets where none was chosen: the default printer's, else the usual one
+// where the person lives.
+QPageLayout usualLayout(const QPageSize& defaultPaper) {
+    const QPageSize paper = defaultPaper.isValid() ? defaultPaper
+                            : QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+                                ? QPageSize(QPageSize::Letter)
+                                : QPageSize(QPageSize::A4);
+    return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(10, 10, 10, 10));
+}
+
+// The job options the setup dialog keeps for CUPS (pages per sheet and the like), as name/value
+// pairs, under the print engine's key for them.
+constexpr auto kCupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
 } // namespace
+
+// What the person chose in printer setup; what is not chosen follows the print system.
+struct PrintSetup {
+    enum class To { DefaultPrinter, Printer, PdfFile };
+    To to = To::DefaultPrinter;
+    QString printer;                   // To::Printer
+    QString pdfFile;                   // To::PdfFile ("": a dated name in the documents folder)
+    std::optional<QPageLayout> layout; // chosen paper and orientation
+    int copies = 1;
+    bool collate = true;
+    bool reverse = false;
+    std::optional<QPrinter::DuplexMode> duplex;
+    std::optional<QPrinter::ColorMode> color;
+    int fromPage = 0, toPage = 0; // for the next document only
+    QStringList otherOptions;     // from the dialog's printer properties
+
+    // The job options of a document going to a printer: the paper, and what was chosen.
+    QStringList jobOptions(const QPageLayout& paper) const {
+        QStringList o = paperOptions(paper);
+        if (copies > 1)
+            o << QStringLiteral("copies") << QString::number(copies)
+              << QStringLiteral("multiple-document-handling")
+              << (collate ? QStringLiteral("separate-documents-collated-copies")
+                          : QStringLiteral("separate-documents-uncollated-copies"));
+        if (reverse)
+            o << QStringLiteral("outputorder") << QStringLiteral("reverse");
+        if (fromPage > 0)
+            o << QStringLiteral("page-ranges")
+              << QStringLiteral("%1-%2").arg(fromPage).arg(std::max(fromPage, toPage));
+        if (duplex)
+            o << QStringLiteral("sides")
+              << (*duplex == QPrinter::DuplexLongSide    ? QStringLiteral("two-sided-long-edge")
+                  : *duplex == QPrinter::DuplexShortSide ? QStringLiteral("two-sided-short-edge")
+                                                         : QStringLiteral("one-sided"));
+        if (color)
+            o << QStringLiteral("print-color-mode")
+              << (*color == QPrinter::GrayScale ? QStringLiteral("monochrome")
+                                                : QStringLiteral("color"));
+        return o + otherOptions;
+    }
+};
 
 struct QtPrinter::State {
     QString requestedPdfDirectory;
-    std::unique_ptr<QPrinter> setup;  // made at first use: finding printers takes time
-    QString setupDefault;             // the printer the setup printer started with
-    PageJournal journal;              // the open document (open while there is one)
-    std::unique_ptr<QPrinter> layout; // measures on the open document's paper
+    // The default printer as the print system named it when the program started (asked on a
+    // thread of its own), so that one that is down at the first print is not taken for none.
+    std::shared_future<PrinterLookup> atStart;
+    PrintSetup setup;
+    QPageSize defaultPaper; // the default printer's, as last heard
+    Progress* progress = nullptr;
+    // What the setup dialog was given, to tell what the person changed.
+    struct Offered {
+        QPrinter::OutputFormat format;
+        QString printer, file;
+        QPageLayout layout;
+        QPrinter::DuplexMode duplex;
+        QPrinter::ColorMode color;
+    };
+    std::optional<Offered> offered;
+
+    PageJournal journal; // the open document (open while there is one)
+    QBuffer measureBuffer;
+    std::unique_ptr<QPdfWriter> measure; // measures on the paper in effect
     QFont font;
     double x = 0; // twips
     double y = 0; // device pixels from the top of the printable area
@@ -189,54 +315,31 @@ struct QtPrinter::State {
     int sheet = 0;
     int linesOnSheet = 0;
 
-    QPrinter& setupPrinter() {
-        if (!setup) {
-            setup = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            setupDefault = setup->printerName();
-            if (!requestedPdfDirectory.isEmpty() || setupDefault.isEmpty())
-                setup->setOutputFormat(QPrinter::PdfFormat);
-        }
-        return *setup;
-    }
-    // The PDF file chosen in setup ("" where none was).
-    QString chosenFile() {
-        QPrinter& s = setupPrinter();
-        return requestedPdfDirectory.isEmpty() && s.outputFormat() == QPrinter::PdfFormat
-                   ? s.outputFileName()
+    // The default printer named at start ("" where none was, or the answer is not in yet).
+    QString startPrinter() const {
+        return atStart.valid() &&
+                       atStart.wait_for(std::chrono::seconds(0)) == std::future_status::ready
+                   ? atStart.get().printer
                    : QString();
     }
-    // The printer the next document goes to: the one chosen in setup, else the system's default
-    // printer as it is now; "" for a PDF file.
-    QString targetPrinter() {
-        QPrinter& s = setupPrinter();
-        if (!requestedPdfDirectory.isEmpty())
-            return QString();
-        if (!chosenFile().isEmpty())
-            return QString();
-        if (s.outputFormat() != QPrinter::PdfFormat && s.printerName() != setupDefault) {
-            return s.printerName();
+
+    QPageLayout layoutInEffect() const {
+        return journal.isOpen() ? journal.target().layout
+                                : setup.layout.value_or(usualLayout(defaultPaper));
+    }
+    QPdfWriter& device() {
+        const QPageLayout layout = layoutInEffect();
+        if (!measure || !measure->pageLayout().isEquivalentTo(layout)) {
+            measure = std::make_unique<QPdfWriter>(&measureBuffer);
+            layOut(*measure, layout);
         }
-        // Where the print system cannot be asked (it is down), the printer known at start is
-        // tried, so that the failure is told rather than the pages quietly turned into a file.
-        const QString now = QPrinterInfo::defaultPrinter().printerName();
-        return now.isEmpty() ? setupDefault : now;
+        return *measure;
     }
-    DocumentTarget nextTarget() {
-        QPrinter& s = setupPrinter();
-        DocumentTarget t;
-        t.printer = targetPrinter();
-        if (t.printer.isEmpty())
-            t.pdfFile = chosenFile();
-        t.pdfDirectory = requestedPdfDirectory;
-        t.layout = s.pageLayout();
-        t.color = s.colorMode() == QPrinter::Color;
-        t.jobOptions = jobOptionsOf(s);
-        return t;
-    }
-    QPrinter& device() { return layout ? *layout : setupPrinter(); }
     double toTwips(double px) { return px * 1440.0 / device().resolution(); }
-    double toPixels(double twips) { return twips * device().resolution() / 1440.0; }
     QFontMetricsF metrics() { return QFontMetricsF(font, &device()); }
+    double printableHeight() {
+        return device().pageLayout().paintRectPixels(device().resolution()).height();
+    }
 
     double width(QStringView text) {
         const QString key = text.toString();
@@ -244,6 +347,48 @@ struct QtPrinter::State {
         if (it == widths.constEnd())
             it = widths.insert(key, toTwips(metrics().horizontalAdvance(key)));
         return *it;
+    }
+
+    // Where the next document goes, asking the print system for the default printer.
+    DocumentTarget nextTarget() {
+        DocumentTarget t;
+        t.pdfDirectory = requestedPdfDirectory;
+        if (requestedPdfDirectory.isEmpty()) {
+            switch (setup.to) {
+            case PrintSetup::To::PdfFile:
+                t.pdfFile = setup.pdfFile;
+                break;
+            case PrintSetup::To::Printer:
+                t.printer = setup.printer;
+                break;
+            case PrintSetup::To::DefaultPrinter:
+                if (const auto found =
+                        waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, progress);
+                    found && found->answered &&
+                    (!found->printer.isEmpty() || startPrinter().isEmpty())) {
+                    t.printer = found->printer; // "" where there is none: a PDF file
+                    defaultPaper = found->paper;
+                } else {
+                    // Asked again when the page is ejected; told under the name known.
+                    t.defaultPrinter = true;
+                    t.printer = startPrinter();
+                }
+                break;
+            }
+        }
+        t.layout = setup.layout.value_or(usualLayout(defaultPaper));
+        if (t.toPrinter()) {
+            t.jobOptions = setup.jobOptions(t.layout);
+        } else {
+            t.fromSheet = setup.fromPage;
+            t.toSheet = setup.toPage;
+            t.reversed = setup.reverse;
+            t.copies = setup.copies;
+            t.collated = setup.collate;
+        }
+        // A page range is chosen for one document.
+        setup.fromPage = setup.toPage = 0;
+        return t;
     }
 
     // The line being printed as the record keeps it.
@@ -255,7 +400,6 @@ struct QtPrinter::State {
         drawn.clear();
         sheet = 0;
         linesOnSheet = 0;
-        layout.reset();
     }
 
     void flushRun() {
@@ -269,7 +413,7 @@ struct QtPrinter::State {
     // A line of the current font that would pass the bottom starts a new page; the font may
     // have changed since the line before, so the check is made as each line begins.
     void continueOnNewPageIfFull() {
-        if (y > 0 && y + metrics().height() > layout->height()) {
+        if (y > 0 && y + metrics().height() > printableHeight()) {
             journal.addSheet();
             y = 0;
             ++sheet;
@@ -281,16 +425,90 @@ struct QtPrinter::State {
 QtPrinter::QtPrinter(const QString& pdfDirectory) : d(std::make_unique<State>()) {
     d->requestedPdfDirectory = pdfDirectory;
     d->font = printFont(d->font.family(), 9);
+    if (pdfDirectory.isEmpty()) {
+        auto task =
+            std::make_shared<std::packaged_task<PrinterLookup()>>([] { return lookUpPrinter(); });
+        d->atStart = task->get_future().share();
+        std::thread([task] { (*task)(); }).detach();
+    }
+}
+
+QString QtPrinter::knownDefaultPrinter() const {
+    return d->startPrinter();
 }
 
 QtPrinter::~QtPrinter() = default;
 
-QPrinter* QtPrinter::setupPrinter() {
-    return &d->setupPrinter();
-}
-
 QStringList QtPrinter::writtenFiles() const {
     return d->written;
+}
+
+void QtPrinter::setProgress(Progress* progress) {
+    d->progress = progress;
+}
+
+std::unique_ptr<QPrinter> QtPrinter::setupCopy() {
+    // Made here only: making a printer asks the print system, as the dialog itself does.
+    auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const PrintSetup& s = d->setup;
+    if (s.to == PrintSetup::To::Printer)
+        p->setPrinterName(s.printer);
+    if (!d->requestedPdfDirectory.isEmpty() || s.to == PrintSetup::To::PdfFile ||
+        p->printerName().isEmpty()) {
+        p->setOutputFormat(QPrinter::PdfFormat);
+        // The name offered is where the document would go; taken unchanged, it is no choice.
+        const QString dir =
+            d->requestedPdfDirectory.isEmpty() ? documentsFolder() : d->requestedPdfDirectory;
+        p->setOutputFileName(!s.pdfFile.isEmpty() ? s.pdfFile : QDir(dir).filePath(datedPdfName()));
+    }
+    p->setPageLayout(d->layoutInEffect());
+    p->setCopyCount(s.copies);
+    p->setCollateCopies(s.collate);
+    p->setPageOrder(s.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    if (s.duplex)
+        p->setDuplex(*s.duplex);
+    if (s.color)
+        p->setColorMode(*s.color);
+    if (QPrintEngine* engine = p->printEngine(); engine && !s.otherOptions.isEmpty())
+        engine->setProperty(kCupsOptionsKey, s.otherOptions);
+    d->offered = State::Offered{p->outputFormat(), p->printerName(), p->outputFileName(),
+                                p->pageLayout(),   p->duplex(),      p->colorMode()};
+    return p;
+}
+
+void QtPrinter::applySetup(const QPrinter& chosen) {
+    if (!d->offered)
+        return;
+    const State::Offered offered = *std::exchange(d->offered, std::nullopt);
+    PrintSetup& s = d->setup;
+    bool otherPrinter = false;
+    if (chosen.outputFormat() == QPrinter::PdfFormat) {
+        if (offered.format != QPrinter::PdfFormat || chosen.outputFileName() != offered.file) {
+            s.to = PrintSetup::To::PdfFile;
+            s.pdfFile =
+                chosen.outputFileName() == offered.file ? QString() : chosen.outputFileName();
+        }
+    } else if (offered.format == QPrinter::PdfFormat || chosen.printerName() != offered.printer) {
+        s.to = PrintSetup::To::Printer;
+        s.printer = chosen.printerName();
+        otherPrinter = true;
+    }
+    // Another printer comes with its own paper, which the dialog shows and the person takes.
+    if (otherPrinter || !chosen.pageLayout().isEquivalentTo(offered.layout))
+        s.layout = chosen.pageLayout();
+    s.copies = std::max(1, chosen.copyCount());
+    s.collate = chosen.collateCopies();
+    s.reverse = chosen.pageOrder() == QPrinter::LastPageFirst;
+    if (chosen.duplex() != offered.duplex)
+        s.duplex = chosen.duplex();
+    if (chosen.colorMode() != offered.color)
+        s.color = chosen.colorMode();
+    const bool range = chosen.printRange() == QPrinter::PageRange && chosen.fromPage() > 0;
+    s.fromPage = range ? chosen.fromPage() : 0;
+    s.toPage = range ? chosen.toPage() : 0;
+    if (QPrintEngine* engine = const_cast<QPrinter&>(chosen).printEngine())
+        s.otherOptions = engine->property(kCupsOptionsKey).toStringList();
+    d->widths.clear();
 }
 
 void QtPrinter::setFont(const QString& family, double points) {
@@ -314,7 +532,10 @@ double QtPrinter::textWidth(QStringView text) {
 }
 
 double QtPrinter::pageWidth() {
-    QPrinter& p = d->device();
+    // The width is that of the document's paper, which is known once it has begun; a failure to
+    // begin is told by the print that follows.
+    begin();
+    QPdfWriter& p = d->device();
     return d->toTwips(p.pageLayout().paintRectPixels(p.resolution()).width());
 }
 
@@ -328,17 +549,14 @@ bool QtPrinter::begin() {
                      .arg(where, error.description());
         return false;
     }
-    d->layout = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    d->layout->setOutputFormat(QPrinter::PdfFormat);
-    d->layout->setPageLayout(d->journal.target().layout);
+    d->widths.clear();
     d->y = 0;
     return true;
 }
 
 OpenSheets QtPrinter::openSheets() {
     OpenSheets open;
-    QPrinter& device = d->device();
-    const QPageLayout layout = device.pageLayout();
+    const QPageLayout layout = d->layoutInEffect();
     open.paper = layout.fullRectPoints().size() * 20.0;
     const QRectF paint = layout.paintRectPoints();
     open.printable = QRectF(paint.topLeft() * 20.0, paint.size() * 20.0);
@@ -352,7 +570,7 @@ OpenSheets QtPrinter::openSheets() {
     }
     // A line fits where its top plus its height stays within the printable height.
     const QFontMetricsF fm = d->metrics();
-    const double height = layout.paintRectPixels(device.resolution()).height();
+    const double height = d->printableHeight();
     const double y = active ? d->y : 0;
     open.linesThatStillFit =
         y + fm.height() > height ? 0 : int((height - y - fm.height()) / fm.lineSpacing()) + 1;
@@ -400,8 +618,8 @@ bool QtPrinter::endDoc() {
         return true;
     if (!saveOpenPage())
         return false; // the page stays open: nothing drawn is lost
-    const Ended ended = endDocument(d->journal);
-    error_ = ended.trouble(d->journal.target());
+    const Ended ended = endDocument(d->journal, d->progress);
+    error_ = ended.trouble();
     if (ended.lost())
         return false; // the page stays open: nothing drawn is lost
     d->journal.remove();
@@ -411,21 +629,24 @@ bool QtPrinter::endDoc() {
     return error_.isEmpty();
 }
 
+bool QtPrinter::documentsLeftOpen() {
+    return PageJournal::anyLeftOpen();
+}
+
 QString QtPrinter::endDocumentsLeftOpen() {
     QStringList told;
     for (PageJournal& journal : PageJournal::leftOpen()) {
-        const DocumentTarget& target = journal.target();
-        const Ended ended = endDocument(journal);
+        const Ended ended = endDocument(journal, d->progress);
         if (!ended.lost()) {
             journal.remove();
             if (!ended.kept.isEmpty())
                 d->written << ended.kept;
         }
-        QString what = ended.trouble(target);
+        QString what = ended.trouble();
         if (what.isEmpty())
             what =
                 ended.printed
-                    ? QStringLiteral("プリンタ「%1」に印刷しました。").arg(target.printer)
+                    ? QStringLiteral("プリンタ「%1」に印刷しました。").arg(ended.printer)
                     : QStringLiteral("印刷した行は次のファイルに保存しました: %1").arg(ended.kept);
         told << what;
     }

@@ -31,8 +31,9 @@ class Desktop {
     // the pre-set font).
     virtual QFont chooseFont(QWidget* parent, const QFont& font) = 0;
 
-    // The printer setup dialog (printer, paper, orientation); Cancel changes nothing.
-    virtual void printerSetup(QWidget* parent, QPrinter& printer) = 0;
+    // The printer setup dialog (printer, paper, orientation, copies, pages) on printer; true
+    // when the person took what it shows (OK), false on Cancel.
+    virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
 
     // Starts a program and returns at once, without waiting for it to start or to end; false
     // with *error set when it cannot be started at all (it is not found). When it turns out

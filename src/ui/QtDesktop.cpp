@@ -102,17 +102,25 @@ QFont QtDesktop::chooseFont(QWidget* parent, const QFont& font) {
     return dialog.exec() == QDialog::Accepted ? dialog.chosenFont() : font;
 }
 
-void QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
+bool QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
     // The print dialog serves as setup: it reads as setup and prints nothing itself. What it
-    // offers beside printer, paper and orientation (copies, duplex, pages per sheet) goes with
-    // the following documents' jobs.
+    // offers beside printer, paper and orientation (copies, order, duplex, pages per sheet) goes
+    // with the following documents; a range of pages with the next one.
     QPrintDialog dialog(&printer, parent);
-    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                      QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies);
+    dialog.setMinMax(1, 9999);
+    // The free-form page list is the print system's own and would not reach a PDF file: the
+    // range "from ... to" stands for it.
+    for (const char* name : {"pageRange", "pageRangeEdit"})
+        if (QWidget* w = dialog.findChild<QWidget*>(QLatin1String(name)))
+            w->hide();
     dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
     for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>())
         if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
             ok->setText(QStringLiteral("OK"));
-    dialog.exec(); // the printer takes the choices only when the dialog is accepted
+    return dialog.exec() == QDialog::Accepted; // the printer takes the choices only then
 }
 
 bool QtDesktop::startDetached(const QString& program, const QStringList& arguments, QString* error,

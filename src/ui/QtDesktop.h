@@ -14,7 +14,7 @@ class QtDesktop : public Desktop {
     QString openFileName(QWidget* parent, const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QFont chooseFont(QWidget* parent, const QFont& font) override;
-    void printerSetup(QWidget* parent, QPrinter& printer) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool startDetached(const QString& program, const QStringList& arguments, QString* error,
                        std::function<void(int)> failed = {}) override;
     ErrorCode showHelpFile(QWidget* parent, const QString& title, const QString& path) override;

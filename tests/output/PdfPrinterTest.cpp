@@ -5,10 +5,12 @@
 #include "support/PdfText.h"
 #include "support/TempDir.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
@@ -60,12 +62,15 @@ TEST_F(PdfPrinting, AFontChangeBetweenCommandsShowsInTheDocument) {
 // A larger font near the bottom of a sheet starts a new one rather than drawing below the
 // printable area.
 TEST_F(PdfPrinting, ALargerFontNearTheBottomStartsANewPage) {
-    QPrinter* device = printer.setupPrinter();
-    const double height = device->pageLayout().paintRectPixels(device->resolution()).height();
+    QBuffer none;
+    QPdfWriter device(&none); // measures as the printer does
+    device.setResolution(1200);
+    device.setPageLayout(printer.setupCopy()->pageLayout());
+    const double height = device.pageLayout().paintRectPixels(device.resolution()).height();
     auto metrics = [&](double points) {
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setPointSizeF(points);
-        return QFontMetricsF(f, device);
+        return QFontMetricsF(f, &device);
     };
     // Small lines until a large one no longer fits, though another small one would.
     double y = 0;
@@ -108,7 +113,7 @@ TEST(PdfPrinter, TheDocumentsFolderIsMadeWhereThereIsNone) {
     qunsetenv("XDG_CONFIG_HOME");
     {
         QtPrinter printer; // no printer is installed where the tests run
-        if (printer.setupPrinter()->outputFormat() != QPrinter::PdfFormat)
+        if (printer.setupCopy()->outputFormat() != QPrinter::PdfFormat)
             GTEST_SKIP() << "a default printer is installed";
         ASSERT_TRUE(printer.print(QStringLiteral("x")));
         ASSERT_TRUE(printer.endDoc());
@@ -169,8 +174,10 @@ TEST_F(PdfPrinting, TheLinesThatStillFitFillTheSheetExactly) {
     for (const Case& c : cases) {
         TempDir dir;
         QtPrinter p(dir.path());
-        p.setupPrinter()->setPageSize(QPageSize(c.paper));
-        p.setupPrinter()->setPageOrientation(c.orientation);
+        const auto setup = p.setupCopy();
+        setup->setPageSize(QPageSize(c.paper));
+        setup->setPageOrientation(c.orientation);
+        p.applySetup(*setup);
         auto printLines = [&](int n) {
             return printRows(p, QStringList(n, QStringLiteral("x")), 0, c.points);
         };

@@ -50,7 +50,13 @@ class FakeDesktop : public Desktop {
     }
     QFont chooseFont(QWidget*, const QFont& font) override { return fontAnswer.value_or(font); }
     int printerSetups = 0;
-    void printerSetup(QWidget*, QPrinter&) override { ++printerSetups; }
+    // What the person does in printer setup: changes the printer it shows, then OK (true) or
+    // Cancel (false).
+    std::function<bool(QPrinter&)> setupAnswer = [](QPrinter&) { return false; };
+    bool printerSetup(QWidget*, QPrinter& printer) override {
+        ++printerSetups;
+        return setupAnswer(printer);
+    }
     QStringList started;   // "program arg..." of every start
     QString startError;    // when set, starting fails with it
     int startExitCode = 0; // what a started program ends with

@@ -2,6 +2,7 @@
 // Printing rows with one print command, and what a PDF holds: its text layer as pdftotext reads
 // it (options such as "-layout", "-f 2") and its number of pages.
 #include "output/PrintRows.h"
+#include "support/FakeDesktop.h"
 
 #include <QProcess>
 #include <QString>
@@ -26,7 +27,8 @@ inline int pdfPages(const QString& pdf) {
 
 inline bool printRows(Printer& printer, const QStringList& rows, double pageMode,
                       double points = 10, const QString& family = QStringLiteral("DejaVu Sans")) {
-    return runPrintCommand(printer, family, points, pageMode, [&] {
+    CancellingProgress goOn(-1);
+    return runPrintCommand(printer, family, points, pageMode, goOn, [&] {
         for (const QString& r : rows)
             if (!printRow(printer, r, PrintMargins{}))
                 return false;
