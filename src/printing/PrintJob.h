@@ -42,22 +42,27 @@ QStringList paperOptions(const QPageLayout& layout);
 // Whether the file is a PDF written to its end.
 bool isCompletePdf(const QString& path);
 
-// What a wait that ended first says, in Japanese.
+// Why a wait ended before the print system answered, in Japanese.
 QString stoppedWaitingReason(bool cancelled);
 
 // Runs call on a thread of its own while the window waits: progress (where given) is asked
-// every 20 ms and ends the wait when it says stop; without it the wait ends after limit. nullopt
-// when the wait ended first (the call then finishes on its own and its answer is dropped).
+// every 20 ms and ends the wait when it says stop; the wait ends anyway after limit. nullopt
+// when the wait ended first, with *whyNot saying why (the call then finishes on its own and its
+// answer is dropped).
 template <typename T>
-std::optional<T> waitForPrintSystem(std::function<T()> call, Progress* progress,
-                                    std::chrono::milliseconds limit = std::chrono::seconds(8)) {
+std::optional<T> waitForPrintSystem(std::function<T()> call, Progress* progress, QString* whyNot,
+                                    std::chrono::milliseconds limit = std::chrono::seconds(12)) {
     auto task = std::make_shared<std::packaged_task<T()>>(std::move(call));
     std::future<T> answer = task->get_future();
     std::thread([task] { (*task)(); }).detach();
     const auto until = std::chrono::steady_clock::now() + limit;
     while (answer.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-        if (progress ? !progress->advance(0, 0) : std::chrono::steady_clock::now() > until)
+        const bool cancelled = progress && !progress->advance(0, 0);
+        if (cancelled || std::chrono::steady_clock::now() > until) {
+            if (whyNot)
+                *whyNot = stoppedWaitingReason(cancelled);
             return std::nullopt;
+        }
     }
     return answer.get();
 }

@@ -165,13 +165,14 @@ Ended endDocument(const PageJournal& journal, Progress* progress) {
     const DocumentTarget& target = journal.target();
     Ended ended;
     ended.printer = target.printer;
+    QString whyNot;
     if (target.defaultPrinter) {
         if (ended.printer.isEmpty())
             ended.printer = QStringLiteral("既定のプリンタ");
         const auto found =
-            waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, progress);
+            waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, progress, &whyNot);
         if (!found)
-            ended.printReason = stoppedWaitingReason(progress != nullptr);
+            ended.printReason = whyNot;
         else if (!found->answered)
             ended.printReason = found->reason;
         else if (found->printer.isEmpty() && !target.printer.isEmpty())
@@ -193,9 +194,9 @@ Ended endDocument(const PageJournal& journal, Progress* progress) {
                     QFile::remove(pdf);
                     return result;
                 },
-                progress);
+                progress, &whyNot);
             ended.printed = job && job->sent;
-            ended.printReason = !job ? stoppedWaitingReason(progress != nullptr) : job->reason;
+            ended.printReason = !job ? whyNot : job->reason;
             break;
         }
         if (ended.printed)
@@ -362,8 +363,8 @@ struct QtPrinter::State {
                 t.printer = setup.printer;
                 break;
             case PrintSetup::To::DefaultPrinter:
-                if (const auto found =
-                        waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, progress);
+                if (const auto found = waitForPrintSystem<PrinterLookup>(
+                        [] { return lookUpPrinter(); }, progress, nullptr);
                     found && found->answered &&
                     (!found->printer.isEmpty() || startPrinter().isEmpty())) {
                     t.printer = found->printer; // "" where there is none: a PDF file

@@ -1,5 +1,6 @@
 // The real printer against a real CUPS daemon the tests start privately: what reaches the queue,
 // and, whenever a document cannot be handed over, a message and a PDF with every printed line.
+#include "printing/PrintJob.h"
 #include "printing/QtPrinter.h"
 #include "support/PdfText.h"
 #include "support/PrivateCups.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -156,6 +158,73 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
                                                     home.file(QStringLiteral("out-2.pdf"))}));
     EXPECT_TRUE(pdfToText(home.file(QStringLiteral("out.pdf"))).contains("first document"));
     EXPECT_TRUE(newJobs().isEmpty());
+}
+
+// A daemon that stops answering while the page is ejected never holds the caller: the wait goes
+// on with the work's progress (so the window keeps painting), Cancel or the time limit keeps the
+// page as a PDF, and the message says why.
+TEST_F(PrintSystem, AServerThatDoesNotAnswerIsWaitedForWithProgressAndTold) {
+    struct Case {
+        int goOnFor;
+        const char* why;
+    };
+    for (const Case c : {Case{10, "取り消しました"}, Case{-1, "応答しません"}}) {
+        ASSERT_TRUE(print({"while paused"}, 0));
+        cups->pause();
+        CancellingProgress progress(c.goOnFor);
+        {
+            const PrinterProgress waiting(*printer, &progress);
+            EXPECT_FALSE(printer->endDoc());
+        }
+        cups->resume();
+        EXPECT_GT(progress.calls, 5);
+        const QString message = printer->errorText();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(c.why))) << message.toStdString();
+        ASSERT_FALSE(printer->writtenFiles().isEmpty());
+        const QString kept = printer->writtenFiles().last();
+        EXPECT_TRUE(message.contains(kept)) << message.toStdString();
+        EXPECT_TRUE(pdfToText(kept).contains("while paused"));
+    }
+}
+
+// The page arrives as the preview shows it: an A5 landscape page through a PDF queue's filters
+// comes out A5 landscape, not on the queue's default paper.
+TEST_F(PrintSystem, AnA5LandscapePageArrivesAsA5Landscape) {
+    TempDir spool;
+    const QString out = spool.file(QStringLiteral("printed.pdf"));
+    if (!cups->addPdfQueue(QStringLiteral("pdfq"), out))
+        GTEST_SKIP() << "the print filters are not installed";
+    setUp([](QPrinter& p) {
+        p.setPrinterName(QStringLiteral("pdfq"));
+        p.setPageSize(QPageSize(QPageSize::A5));
+        p.setPageOrientation(QPageLayout::Landscape);
+    });
+    ASSERT_TRUE(print({"landscape"}, 1)) << printer->errorText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isCompletePdf(out); }, 30000))
+        << cups->command(QStringLiteral("lpstat"),
+                         {QStringLiteral("-l"), QStringLiteral("-W"), QStringLiteral("all"),
+                          QStringLiteral("-o"), QStringLiteral("pdfq")})
+               .toStdString();
+    const QString info = runTool(QStringLiteral("pdfinfo"), {out});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595 x 420"))))
+        << info.toStdString();
+    cups->command(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("pdfq")});
+}
+
+// Where the person chose nothing, the user's default (an instance with options of its own) and
+// the queue's defaults apply: nothing is forced over them.
+TEST_F(PrintSystem, TheUsersDefaultInstanceAndTheQueuesDefaultsApply) {
+    QDir().mkpath(home.file(QStringLiteral(".cups")));
+    home.write(QStringLiteral(".cups/lpoptions"), "Default virtual/two copies=2\n");
+    printer = std::make_unique<QtPrinter>();
+    ASSERT_TRUE(print({"to an instance"}, 1)) << printer->errorText().toStdString();
+    const auto jobs = newJobs();
+    ASSERT_EQ(jobs.size(), 1);
+    EXPECT_EQ(jobs[0].queue, QStringLiteral("virtual"));
+    EXPECT_EQ(cups->jobAttribute(jobs[0].id, "copies"), QStringLiteral("2"));
+    EXPECT_EQ(cups->jobAttribute(jobs[0].id, "sides"), QString());
+    EXPECT_TRUE(cups->jobAttribute(jobs[0].id, "media").startsWith(QStringLiteral("iso_a4")) ||
+                cups->jobAttribute(jobs[0].id, "media").startsWith(QStringLiteral("na_letter")));
 }
 
 // A PDF that cannot be written where it should go (a folder that is not there, a full disk) goes

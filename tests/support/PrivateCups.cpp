@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -121,9 +122,53 @@ QList<PrivateCups::Job> PrivateCups::jobs() const {
         if (dash > 0 && number)
             out.append(
                 {id.left(dash),
-                 dir_.path() + QStringLiteral("/spool/d%1-001").arg(job, 5, 10, QLatin1Char('0'))});
+                 dir_.path() + QStringLiteral("/spool/d%1-001").arg(job, 5, 10, QLatin1Char('0')),
+                 job});
     }
     std::sort(out.begin(), out.end(),
               [](const Job& a, const Job& b) { return a.document < b.document; });
     return out;
+}
+
+bool PrivateCups::addPdfQueue(const QString& name, const QString& output) {
+    const QString ppd = QStringLiteral("/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd");
+    if (!QFile::exists(ppd))
+        return false;
+    // The filters read the queue's PPD, and the file backend writes, as the daemon's user.
+    QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther);
+    QFile(output).open(QIODevice::WriteOnly);
+    QFile::setPermissions(output, QFile::permissions(output) | QFileDevice::WriteOther);
+    const QString dir = QFileInfo(output).absolutePath();
+    QFile::setPermissions(dir, QFile::permissions(dir) | QFileDevice::ExeOther);
+    bool ok = false;
+    command(QStringLiteral("lpadmin"),
+            {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+             QStringLiteral("file://") + output, QStringLiteral("-P"), ppd},
+            &ok);
+    return ok;
+}
+
+void PrivateCups::pause() {
+    if (pid_ != 0)
+        ::kill(pid_t(pid_), SIGSTOP);
+}
+
+void PrivateCups::resume() {
+    if (pid_ != 0)
+        ::kill(pid_t(pid_), SIGCONT);
+}
+
+QString PrivateCups::jobAttribute(int job, const char* name) const {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(job);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString value;
+    if (ipp_attribute_t* a = response ? ippFindAttribute(response, name, IPP_TAG_ZERO) : nullptr) {
+        char text[1024];
+        ippAttributeString(a, text, sizeof text);
+        value = QString::fromUtf8(text);
+    }
+    ippDelete(response);
+    return value;
 }

@@ -21,11 +21,20 @@ class PrivateCups {
     // Runs a CUPS command (lpadmin, cupsreject, lpstat, ...) against this daemon; its output.
     QString command(const QString& program, const QStringList& args, bool* ok = nullptr) const;
     bool addQueue(const QString& name);
+    // A queue that turns documents into PDF through the print filters, as an office printer is
+    // set up, writing what the printer would get to output; false where the filters are missing.
+    bool addPdfQueue(const QString& name, const QString& output);
+    // Stops the daemon as a hung or overloaded server behaves, and lets it go on.
+    void pause();
+    void resume();
+    // An attribute of a job as the daemon keeps it ("" where the job has none).
+    QString jobAttribute(int job, const char* name) const;
 
     // The documents of every job received so far, oldest first, with their queue.
     struct Job {
         QString queue;
         QString document;
+        int id = 0;
     };
     QList<Job> jobs() const;
 
