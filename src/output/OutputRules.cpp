@@ -50,6 +50,8 @@ ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& r
         err = file.write(bytes.data(), std::size_t(bytes.size()));
         if (!err)
             err = file.write(end.data(), std::size_t(end.size()));
+        if (!err)
+            file.endRow();
         return !err;
     });
     const ErrorCode closeErr = file.close();
@@ -67,6 +69,8 @@ ErrorCode writeLine(const QString& path, bool append, const QByteArray& line, Te
     const QByteArrayView end = lineTerminator(format);
     if (!err)
         err = file.write(end.data(), std::size_t(end.size()));
+    if (!err)
+        file.endRow();
     const ErrorCode closeErr = file.close();
     return err ? err : closeErr;
 }

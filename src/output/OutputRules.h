@@ -17,9 +17,11 @@ QString outputFailureText();
 // The save dialog's title.
 QString outputDialogTitle();
 
-// Writes the selected rows to path. Returns the failure, if any; rows written
-// before a failure stay in the file, and the file is closed either way. When progress says
-// stop, the rows written so far stay and that is no failure.
+// Writes the selected rows to path. Returns the failure, if any; the file is closed either way.
+// On a failure an appended file keeps the rows written whole before it, and a replaced file its
+// old content where it could be written aside (see OutputFile); no part of a row is left. When
+// progress says stop, the rows written so far stay (replacing the old content) and that is no
+// failure.
 ErrorCode writeSelectedRows(const QString& path, bool append, const LineStore& rows,
                             Progress* progress = nullptr);
 

@@ -134,7 +134,7 @@ QString iniFilePath(const QString& dir) {
 
 IniFileSettings iniFileRead(const QString& path) {
     IniFileSettings out;
-    FileReadResult file = readWholeFile(path);
+    FileReadResult file = readWholeFile(path, 0, nullptr, true);
     out.unreadable =
         (file.openError && file.openError != ErrorCode::FileNotFound) || file.readError;
     if (file.openError) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -24,12 +25,31 @@ constexpr std::size_t kOutputBufferSize = 1 << 20;
 constexpr std::size_t kReadPiece = std::size_t(4) << 20;
 constexpr std::size_t kPrefaultThreshold = std::size_t(16) << 20;
 
-int writeAll(int fd, const char* data, std::size_t size) {
+int pwriteAll(int fd, const char* data, std::size_t size, off_t at) {
+    while (size > 0) {
+        ssize_t n = ::pwrite(fd, data, size, at);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += n;
+        size -= std::size_t(n);
+        at += n;
+    }
+    return 0;
+}
+
+// Writes all of data, or returns the error with *done (when given) set to the bytes written.
+int writeAll(int fd, const char* data, std::size_t size, std::size_t* done = nullptr) {
+    const char* const start = data;
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            if (done)
+                *done = std::size_t(data - start);
             return errno;
         }
         data += n;
@@ -136,7 +156,8 @@ std::unique_ptr<char[], BufferRelease> ByteBuffer::allocate(std::size_t size) {
                                                   BufferRelease{size});
 }
 
-FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserver* observer) {
+FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserver* observer,
+                             bool locked) {
     FileReadResult result;
     if (path.isEmpty() || path.contains(QChar(0))) {
         result.openError = ErrorCode::BadFileName;
@@ -148,6 +169,9 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         result.openError = ErrorCode::fromErrno(errno, path);
         return result;
     }
+    if (locked)
+        while (::flock(fd.get(), LOCK_SH) != 0 && errno == EINTR) {
+        }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
         result.openError = ErrorCode::fromErrno(errno, path);
@@ -241,6 +265,47 @@ mode_t currentUmask() {
     return mask;
 }
 
+// A new file beside native (a link's target) that can take its place: with the old file's mode,
+// owner and group, or the umask's mode where there is none yet. None (-1) where the directory
+// takes no new file or the owner and group cannot be kept (the old file is then written in
+// place); path receives its name.
+UniqueFd tempBeside(const QByteArray& native, const struct stat* old, QByteArray& path) {
+    if (old && ::geteuid() != 0 && old->st_uid != ::geteuid())
+        return UniqueFd();
+    const qsizetype slash = native.lastIndexOf('/');
+    path = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
+    UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
+    if (!fd)
+        return fd;
+    // The owner first: a change of owner or group clears the set-ID bits of the mode.
+    bool kept = true;
+    if (old && ::geteuid() == 0)
+        kept = ::fchown(fd.get(), old->st_uid, old->st_gid) == 0;
+    else if (old && old->st_gid != ::getegid())
+        kept = ::fchown(fd.get(), uid_t(-1), old->st_gid) == 0;
+    kept = kept && ::fchmod(fd.get(), old ? old->st_mode & 07777 : 0666 & ~currentUmask()) == 0;
+    if (!kept) {
+        ::unlink(path.constData());
+        return UniqueFd();
+    }
+    return fd;
+}
+
+// Writes bytes over a file's content from its start and then cuts it to their length, under an
+// exclusive lock, so that no moment shows it empty or cut short to another copy of the program
+// that locks it to read (readWholeFile's shared lock) or to write.
+bool rewriteInPlace(const QByteArray& native, const QByteArray& bytes) {
+    UniqueFd fd(::open(native.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    while (::flock(fd.get(), LOCK_EX) != 0 && errno == EINTR) {
+    }
+    bool ok = pwriteAll(fd.get(), bytes.constData(), std::size_t(bytes.size()), 0) == 0 &&
+              ::ftruncate(fd.get(), off_t(bytes.size())) == 0 && ::fsync(fd.get()) == 0;
+    return fd.close() == 0 && ok;
+}
+
 } // namespace
 
 bool replaceFileContent(const QString& path, const QByteArray& bytes) {
@@ -251,27 +316,22 @@ bool replaceFileContent(const QString& path, const QByteArray& bytes) {
     if (exists && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
                    ::access(native.constData(), W_OK) != 0))
         return false;
-    const qsizetype slash = native.lastIndexOf('/');
-    QByteArray temp = native.left(slash + 1) + '.' + native.mid(slash + 1) + ".XXXXXX";
-    if (UniqueFd fd(::mkstemp(temp.data())); fd) {
-        // The new file takes the old one's mode and owner, or the umask's mode for a new one.
-        ::fchmod(fd.get(), exists ? old.st_mode & 07777 : 0666 & ~currentUmask());
-        if (exists && ::geteuid() == 0)
-            (void)!::fchown(fd.get(), old.st_uid, old.st_gid);
+    QByteArray temp;
+    if (UniqueFd fd = tempBeside(native, exists ? &old : nullptr, temp); fd) {
         bool ok =
             writeAll(fd.get(), bytes.constData(), bytes.size()) == 0 && ::fsync(fd.get()) == 0;
         ok = fd.close() == 0 && ok;
         if (ok && ::rename(temp.constData(), native.constData()) == 0)
             return true;
         ::unlink(temp.constData());
-        return false;
+        // A file that may be written but not replaced (another user's, in a sticky folder) is
+        // written in place.
+        if (!ok || !exists)
+            return false;
     }
-    // The directory takes no new file: write in place if the file itself allows it.
-    UniqueFd fd(::open(native.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK));
-    if (!fd)
-        return false;
-    const bool ok = writeAll(fd.get(), bytes.constData(), bytes.size()) == 0;
-    return fd.close() == 0 && ok;
+    // The directory takes no new file, or the file could not be replaced: write in place if
+    // the file itself allows it.
+    return exists && rewriteInPlace(native, bytes);
 }
 
 OutputFile::~OutputFile() {
@@ -292,22 +352,59 @@ ErrorCode OutputFile::open(const QString& path, bool append) {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !(S_ISREG(st.st_mode) || isDevNull(st)))
         return ErrorCode::BadFileName;
+    // Content to replace goes aside first (not for a file of several names, which a new file
+    // would part from the others).
+    if (!append && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_nlink == 1) {
+        const QByteArray target =
+            followLinks(QFile::encodeName(QFileInfo(path).absoluteFilePath()));
+        if (UniqueFd aside = tempBeside(target, &st, temp_); aside) {
+            fd = std::move(aside);
+            target_ = target;
+        } else {
+            temp_.clear();
+        }
+    }
     const int flags = ::fcntl(fd.get(), F_GETFL);
-    if ((!append && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) != 0) ||
-        ::fcntl(fd.get(), F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0)
-        return ErrorCode::fromErrno(errno, path);
+    if ((!append && temp_.isEmpty() && S_ISREG(st.st_mode) && ::ftruncate(fd.get(), 0) != 0) ||
+        ::fcntl(fd.get(), F_SETFL, (flags & ~O_NONBLOCK) | (append ? O_APPEND : 0)) != 0) {
+        const ErrorCode err = ErrorCode::fromErrno(errno, path);
+        dropAside();
+        return err;
+    }
     fd_ = std::move(fd);
     buffer_.reset(new char[kOutputBufferSize]);
-    used_ = 0;
+    start_ = append && S_ISREG(st.st_mode) ? st.st_size : 0;
+    used_ = flushed_ = whole_ = 0;
+    ends_.clear();
     return ErrorCode::None;
+}
+
+void OutputFile::dropAside() {
+    if (!temp_.isEmpty())
+        ::unlink(temp_.constData());
+    temp_.clear();
+}
+
+ErrorCode OutputFile::failed(int err) {
+    // Written in place: the file ends at the last row written whole.
+    if (temp_.isEmpty())
+        (void)!::ftruncate(fd_.get(), start_ + off_t(whole_));
+    return ErrorCode::fromErrno(err, path_);
 }
 
 ErrorCode OutputFile::flush() {
     if (!fd_ || used_ == 0)
         return ErrorCode::None;
-    int err = writeAll(fd_.get(), buffer_.get(), used_);
+    std::size_t done = used_;
+    const int err = writeAll(fd_.get(), buffer_.get(), used_, &done);
+    // The last row end that reached the file.
+    const auto end = std::upper_bound(ends_.begin(), ends_.end(), done);
+    if (end != ends_.begin())
+        whole_ = flushed_ + end[-1];
+    flushed_ += used_;
     used_ = 0;
-    return err ? ErrorCode::fromErrno(err, path_) : ErrorCode::None;
+    ends_.clear();
+    return err ? failed(err) : ErrorCode::None;
 }
 
 ErrorCode OutputFile::write(const char* data, std::size_t size) {
@@ -317,13 +414,21 @@ ErrorCode OutputFile::write(const char* data, std::size_t size) {
         if (const ErrorCode err = flush())
             return err;
         if (size > kOutputBufferSize) {
-            int e = writeAll(fd_.get(), data, size);
-            return e ? ErrorCode::fromErrno(e, path_) : ErrorCode::None;
+            const int err = writeAll(fd_.get(), data, size);
+            flushed_ += size;
+            return err ? failed(err) : ErrorCode::None;
         }
     }
     std::memcpy(buffer_.get() + used_, data, size);
     used_ += size;
     return ErrorCode::None;
+}
+
+void OutputFile::endRow() {
+    if (used_ == 0)
+        whole_ = flushed_;
+    else if (ends_.empty() || ends_.back() != used_)
+        ends_.push_back(std::uint32_t(used_));
 }
 
 ErrorCode OutputFile::close() {
@@ -333,5 +438,11 @@ ErrorCode OutputFile::close() {
     if (const int closeError = fd_.close(); closeError != 0 && !err)
         err = ErrorCode::fromErrno(closeError, path_);
     buffer_.reset();
+    // The new content takes the old one's place only when all of it was written.
+    if (!temp_.isEmpty() && !err && ::rename(temp_.constData(), target_.constData()) != 0)
+        err = ErrorCode::fromErrno(errno, path_);
+    if (err)
+        dropAside();
+    temp_.clear();
     return err;
 }

@@ -6,7 +6,10 @@
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <sys/types.h>
+#include <vector>
 
 // Frees a buffer of the size it was allocated with.
 struct BufferRelease {
@@ -42,17 +45,20 @@ class ReadObserver {
 
 // Reads a regular file whole. Directories, FIFOs and devices are refused at the open, without
 // blocking on them. A file that reports a size of 0 (a pseudo-file) is read to its end.
-// slack extra bytes are allocated after the content for the caller's use.
+// slack extra bytes are allocated after the content for the caller's use. locked: read under a
+// shared lock, so a rewrite in place (replaceFileContent) is seen before or after, never during.
 FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,
-                             ReadObserver* observer = nullptr);
+                             ReadObserver* observer = nullptr, bool locked = false);
 
 // Replaces a file's content so that a failure at any moment leaves either the old or the new
 // content: the bytes go to a temporary file beside it, which is flushed and renamed over the
 // old one, with the old one's mode (the umask's for a new file). A symbolic link is followed:
 // its target is replaced beside itself and the link stays. A file without write permission
-// (for its owner, or for this user) is left alone. Where the directory takes no new file, the
-// file is written in place. Returns false on failure (the old file, where there was one, is
-// then left untouched by the rename path).
+// (for its owner, or for this user) is left alone. Where the directory takes no new file, or the
+// file cannot be replaced or its owner kept (another user's file this user may write), the file
+// is written in place under an exclusive lock: the new bytes over the old, then cut to their
+// length. Returns false on failure (the old file, where there was one, is then left untouched
+// by the rename path).
 bool replaceFileContent(const QString& path, const QByteArray& bytes);
 
 // Owns a file descriptor (-1: none) and closes it when it goes, whichever way its owner's
@@ -74,7 +80,12 @@ class UniqueFd {
     int fd_ = -1;
 };
 
-// An output text file opened for appending or from empty, written through a buffer.
+// An output text file opened for appending or from empty, written through a buffer. A failure
+// leaves no part of a row: the file ends at the last row end (endRow) written whole. Content an
+// opening from empty replaces is kept until close(): the new content goes to a file beside it
+// (a link's target), with its mode, owner and group, which then takes its place; a failure
+// keeps the old content. Where the folder takes no new file, the owner cannot be kept or the
+// file has other names, it is emptied and written in place.
 class OutputFile {
   public:
     OutputFile() = default;
@@ -88,12 +99,21 @@ class OutputFile {
     ErrorCode open(const QString& path, bool append);
     ErrorCode write(const char* data, std::size_t size);
     ErrorCode write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    // What was written so far ends a row.
+    void endRow();
     ErrorCode close();
 
   private:
     ErrorCode flush();
+    ErrorCode failed(int err);
+    void dropAside();
     UniqueFd fd_;
     QString path_;
+    QByteArray temp_, target_; // the file beside and the one it replaces; empty: in place
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    off_t start_ = 0;                 // where the writing began
+    std::uint64_t flushed_ = 0;       // bytes given to the system since then
+    std::vector<std::uint32_t> ends_; // where rows end in the buffer
+    std::uint64_t whole_ = 0;         // where the last row that reached the system ended
 };

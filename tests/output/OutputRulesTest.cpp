@@ -2,12 +2,15 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "settings/IniSettings.h"
+#include "support/SmallDisk.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -112,6 +115,58 @@ TEST(WriteRows, RowsEndInTheDocumentsOwnLineEnd) {
         const QString out = dir.file(QStringLiteral("out.txt"));
         ASSERT_EQ(writeSelectedRows(out, 0, rows), ErrorCode::None) << c.name;
         EXPECT_EQ(TempDir::read(out), c.out) << c.name;
+    }
+}
+
+// Overwriting replaces a linked file's content at its target, with the target's mode; the link
+// stays and nothing is left beside the target.
+TEST_F(Rows, OverwritingWritesThroughALinkKeepingTheMode) {
+    const QString target = dir.write(QStringLiteral("target.txt"), "old\r\n");
+    ::chmod(QFile::encodeName(target).constData(), 0640);
+    ASSERT_TRUE(QFile::link(QStringLiteral("target.txt"), out()));
+    rows.setSelected(2, true);
+    ASSERT_EQ(writeSelectedRows(out(), false, rows), ErrorCode::None);
+    EXPECT_TRUE(QFileInfo(out()).isSymLink());
+    EXPECT_EQ(TempDir::read(target), "three\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode_t(0640));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+// On a disk that fills up, an overwritten file keeps its old content and nothing is left beside
+// it; a new file and an appended one end at the last row written whole.
+TEST(WriteRows, AFullDiskKeepsTheOldContentAndLeavesNoPartOfARow) {
+    SmallDisk disk(64);
+    if (!disk.mounted())
+        GTEST_SKIP() << "mounting a small disk needs root";
+    TempDir dir;
+    QByteArray text;
+    for (int i = 0; i < 3000; ++i)
+        text += "row " + QByteArray::number(i).rightJustified(90, '.') + "\r\n";
+    LineStore rows;
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), text), rows).error, ErrorCode::None);
+    rows.setRangeSelected(0, rows.rowCount() - 1, true);
+    const QString old = disk.file(QStringLiteral("old.txt"));
+    {
+        QFile f(old);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old\r\n");
+    }
+    EXPECT_EQ(writeSelectedRows(old, false, rows), ErrorCode::DiskFull);
+    EXPECT_EQ(TempDir::read(old), "old\r\n");
+    EXPECT_EQ(QDir(disk.file(QString())).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    const struct {
+        QString path;
+        bool append;
+        QByteArray before;
+    } cases[] = {{disk.file(QStringLiteral("new.txt")), false, ""}, {old, true, "old\r\n"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(writeSelectedRows(c.path, c.append, rows), ErrorCode::DiskFull);
+        const QByteArray written = TempDir::read(c.path).mid(c.before.size());
+        EXPECT_GT(written.size(), 0);
+        EXPECT_TRUE(text.startsWith(written) && written.endsWith("\r\n")) << written.size();
+        QFile::remove(c.path);
     }
 }
 

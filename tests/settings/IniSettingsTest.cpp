@@ -2,9 +2,15 @@
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
+#include "system/FileIO.h"
+
 #include <QDir>
+#include <QFile>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -148,6 +154,58 @@ TEST(IniFileWrite, FollowsAChainOfLinksToTheFile) {
     EXPECT_EQ(QDir(dir.file(QStringLiteral("prog"))).entryList(entries).size(), 1);
     EXPECT_EQ(QDir(dir.file(QStringLiteral("shared"))).entryList(entries).size(), 2);
     EXPECT_EQ(iniFileRead(ini).settings.Page_mode, 2);
+}
+
+// Another user's file in a sticky folder, reached through a link from a folder that takes no new
+// file: only a rewrite in place can save it. Two copies of the program rewriting it at once,
+// each reading it back after every write, never see it cut short or mixed.
+TEST(IniFileWrite, TwoCopiesRewritingInPlaceSeeOnlyWholeFiles) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user's file needs root";
+    constexpr uid_t kNobody = 65534;
+    TempDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sticky")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("prog")));
+    ::chmod(QFile::encodeName(dir.file(QStringLiteral("sticky"))).constData(), 01777);
+    const QString shared = dir.write(QStringLiteral("sticky/shared.ini"), "Page_mode=1\r\n");
+    ::chmod(QFile::encodeName(shared).constData(), 0666);
+    const QString ini = iniFilePath(dir.file(QStringLiteral("prog/")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("../sticky/shared.ini"), ini));
+    ::chmod(QFile::encodeName(dir.file(QStringLiteral("prog"))).constData(), 0555);
+
+    IniWriteState states[2] = {sampleState(), sampleState()};
+    states[1].fontName = QString(300, QLatin1Char('f'));
+    const QByteArray contents[2] = {iniFileContent(states[0]), iniFileContent(states[1])};
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = ::fork();
+        ASSERT_GE(children[c], 0);
+        if (children[c] == 0) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+                ::_exit(2);
+            for (int i = 0; i < 300; ++i) {
+                if (!iniFileWrite(ini, states[c]))
+                    ::_exit(3);
+                const FileReadResult r = readWholeFile(ini, 0, nullptr, true);
+                const QByteArray seen(r.bytes.data.get(), qsizetype(r.bytes.size));
+                if (seen != contents[0] && seen != contents[1])
+                    ::_exit(4);
+            }
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    EXPECT_TRUE(QFileInfo(ini).isSymLink());
+    const QByteArray last = TempDir::read(shared);
+    EXPECT_TRUE(last == contents[0] || last == contents[1]);
+    EXPECT_EQ(QDir(dir.file(QStringLiteral("sticky"))).entryList(QDir::Files | QDir::Hidden).size(),
+              1);
+    ::chmod(QFile::encodeName(dir.file(QStringLiteral("prog"))).constData(), 0755);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "system/FileIO.h"
-#include "support/SmallDisk.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
@@ -27,18 +26,6 @@ TEST(ReadWholeFile, RefusesWhatIsNoRegularFileWithTheRightError) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(readWholeFile(c.path).openError, c.open) << c.path.toStdString();
-}
-
-TEST(OutputFile, AFullDiskIsReported) {
-    SmallDisk disk(64);
-    if (!disk.mounted())
-        GTEST_SKIP() << "mounting a small disk needs root";
-    OutputFile f;
-    ASSERT_EQ(f.open(disk.file(QStringLiteral("out.txt")), false), ErrorCode::None);
-    ErrorCode err = f.write(QByteArray(200 * 1024, 'x'));
-    if (!err)
-        err = f.close();
-    EXPECT_EQ(err, ErrorCode::DiskFull);
 }
 
 // Output goes to regular files only: anything else is refused at once, without blocking and
