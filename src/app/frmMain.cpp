@@ -34,6 +34,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 
@@ -43,6 +44,7 @@ QFont withPointSize(QFont font, double points) {
 }
 
 const QString kAppTitle = QStringLiteral("Karvel");
+const int kStartLeft = 1545, kStartTop = 2010; // twips, where the window starts without settings
 
 } // namespace
 
@@ -60,7 +62,7 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     });
     setCentralWidget(list_);
     buildStatusBar();
-    move(twips::toPixels(1545), twips::toPixels(2010));
+    move(twips::toPixels(kStartLeft), twips::toPixels(kStartTop));
     resize(twips::toPixels(6615), twips::toPixels(4515) + menuBar()->sizeHint().height());
     setAcceptDrops(true);
     saveSoon_.setSingleShot(true);
@@ -148,6 +150,25 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+void frmMain::showEvent(QShowEvent* event) {
+    // A minimize asked for by the program or by the title bar it draws (Wayland reports no
+    // minimized state back; the window keeps its normal size there).
+    if (!windowPositionsKnown() && !watchingWindowState_ && windowHandle()) {
+        watchingWindowState_ = true;
+        connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState s) {
+            if (s == Qt::WindowMinimized)
+                minimizedUnseen_ = true;
+        });
+    }
+    QMainWindow::showEvent(event);
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        minimizedUnseen_ = false;
+    QMainWindow::changeEvent(event);
+}
+
 void frmMain::showHelpFile() {
     if (const ErrorCode err =
             desktop_.showHelpFile(this, QStringLiteral("Karvelのヘルプ"), helpFile_))
@@ -160,9 +181,9 @@ void frmMain::Form_Unload() {
     saveSoon_.stop();
     IniWriteState state;
     state.settings = IniSettings;
-    state.minimized = isMinimized();
-    state.top = float(twips::fromPixels(y()));
-    state.left = float(twips::fromPixels(x()));
+    state.minimized = isMinimized() || minimizedUnseen_;
+    state.top = windowPositionsKnown() ? float(twips::fromPixels(y())) : startTop_;
+    state.left = windowPositionsKnown() ? float(twips::fromPixels(x())) : startLeft_;
     state.height = float(twips::fromPixels(height()));
     state.width = float(twips::fromPixels(width()));
     state.fontName = list_->font().family();
@@ -203,6 +224,8 @@ void frmMain::setListFont(const QFont& font, bool showSize) {
 void frmMain::applySettings(const IniFileSettings& read) {
     IniSettings = read.settings;
     AppendModeCaptionSet();
+    startTop_ = read.top.value_or(float(kStartTop));
+    startLeft_ = read.left.value_or(float(kStartLeft));
     if (read.top)
         move(x(), twips::toPixels(*read.top));
     if (read.left)

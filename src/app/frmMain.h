@@ -81,6 +81,8 @@ class frmMain : public QMainWindow {
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     QMenu* createPopupMenu() override { return nullptr; }
 
   private:
@@ -108,6 +110,12 @@ class frmMain : public QMainWindow {
     QString programDir_;
     QString helpFile_;
     bool keepIniFile_ = false;
+    // Where the platform cannot tell the window's place (Wayland): the place read at start-up,
+    // in twips, written back unchanged; and whether the window was minimized since it was last
+    // active (the platform does not report it).
+    float startTop_ = 0, startLeft_ = 0;
+    bool minimizedUnseen_ = false;
+    bool watchingWindowState_ = false;
     QPointer<PrintPreview> preview_;
     Desktop& desktop_;
     Printer& printer_;

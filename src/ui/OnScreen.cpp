@@ -95,3 +95,7 @@ QList<QRect> availableAreas() {
             areas.append(s->availableGeometry());
     return areas;
 }
+
+bool windowPositionsKnown() {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}

@@ -32,3 +32,7 @@ void keepOnScreen(QWidget* window, const QWidget* owner);
 
 // The available areas of all screens, the primary screen's first.
 QList<QRect> availableAreas();
+
+// Whether the platform reports where a top-level window is and lets a program place one. Wayland
+// does neither: the compositor places windows and a program only learns their size.
+bool windowPositionsKnown();

@@ -117,6 +117,9 @@ TEST_F(MainFixture, SettingsFileIsHonouredAndRewrittenOnClose) {
     EXPECT_EQ(w->size(), QSize(600, 400));
     EXPECT_EQ(panel(*w, "FontSize"), QStringLiteral(" 14pts."));
     EXPECT_EQ(panel(*w, "FontName"), w->List1()->font().family());
+    // Shown where the platform cannot tell the place (Wayland), it writes back the place read.
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     w->close();
     EXPECT_EQ(TempDir::read(ini()),
               "[Karvel]\r\nAppend_mode= 1 \r\nPage_mode= 2 \r\nTop= 1500 \r\nLeft= 1200 \r\n"
