@@ -17,6 +17,9 @@ frmVersion::frmVersion(QWidget* mainWindow)
     logo->setFrameStyle(QFrame::Box | QFrame::Plain);
     logo->setPixmap(pictures::aboutLogo(devicePixelRatio()));
     logo->setScaledContents(true);
+    // Screen readers name a picture by what it shows: the logo is the program's name.
+    icon->setAccessibleName(QStringLiteral("Karvel のアイコン"));
+    logo->setAccessibleName(QStringLiteral("Karvel"));
     auto* frame = add<QGroupBox>(this, "Frame1", {120, 1200, 3495, 1815});
     auto* label = add<QLabel>(frame, "Label1", {240, 240, 2055, 255});
     label->setText(QStringLiteral("Karvel Version 3.00"));

@@ -275,6 +275,7 @@ void LineStore::adopt(ByteBuffer bytes, bool completeLinesOnly, std::optional<Te
     if (starts_.capacity() > 2 * starts_.size() + 1024)
         starts_.shrink_to_fit();
     selected_.assign((rowCount() + 63) / 64, 0);
+    countSelection();
 }
 
 void LineStore::replaceWith(LineStore&& other) {
@@ -282,6 +283,8 @@ void LineStore::replaceWith(LineStore&& other) {
     std::swap(bytes_, other.bytes_);
     starts_.swap(other.starts_);
     selected_.swap(other.selected_);
+    blockCounts_.swap(other.blockCounts_);
+    std::swap(selectedCount_, other.selectedCount_);
     format_ = other.format_;
     wide_ = other.wide_;
     bigEndian_ = other.bigEndian_;
@@ -296,6 +299,8 @@ void LineStore::clear() {
     bytes_ = ByteBuffer{};
     Offsets(1, 0).swap(starts_);
     std::vector<std::uint64_t>().swap(selected_);
+    std::vector<std::uint32_t>().swap(blockCounts_);
+    selectedCount_ = 0;
 }
 
 QString LineStore::rowText(std::size_t row, std::size_t maxUnits) const {
@@ -310,7 +315,11 @@ void LineStore::setRangeSelected(std::size_t first, std::size_t last, bool on) {
     while (first <= last && (first & 63) != 0)
         setSelected(first++, on);
     while (first + 63 <= last) {
-        selected_[first >> 6] = on ? ~std::uint64_t(0) : 0;
+        std::uint64_t& word = selected_[first >> 6];
+        const std::uint32_t before = std::uint32_t(std::popcount(word)), after = on ? 64 : 0;
+        word = on ? ~std::uint64_t(0) : 0;
+        blockCounts_[first >> kBlockShift] += after - before; // modulo 2^32: exact
+        selectedCount_ = selectedCount_ + after - before;
         first += 64;
     }
     while (first <= last)
@@ -319,11 +328,36 @@ void LineStore::setRangeSelected(std::size_t first, std::size_t last, bool on) {
 
 void LineStore::clearSelection() {
     std::fill(selected_.begin(), selected_.end(), 0);
+    std::fill(blockCounts_.begin(), blockCounts_.end(), 0);
+    selectedCount_ = 0;
 }
 
-std::size_t LineStore::selectedCount() const {
+void LineStore::setSelectionWords(std::vector<std::uint64_t> words) {
+    selected_ = std::move(words);
+    countSelection();
+}
+
+void LineStore::countSelection() {
+    blockCounts_.assign((rowCount() + kBlockRows - 1) >> kBlockShift, 0);
+    selectedCount_ = 0;
+    for (std::size_t w = 0; w < selected_.size(); ++w) {
+        const auto n = std::uint32_t(std::popcount(selected_[w]));
+        blockCounts_[w >> (kBlockShift - 6)] += n;
+        selectedCount_ += n;
+    }
+}
+
+std::size_t LineStore::selectedCountIn(std::size_t first, std::size_t last) const {
     std::size_t n = 0;
-    for (std::uint64_t w : selected_)
-        n += std::size_t(std::popcount(w));
+    for (std::size_t b = first >> kBlockShift; b <= last >> kBlockShift; ++b) {
+        const std::size_t blockFirst = b << kBlockShift, blockLast = blockFirst + kBlockRows - 1;
+        if (first <= blockFirst && blockLast <= last) {
+            n += blockCounts_[b];
+            continue;
+        }
+        const std::size_t from = std::max(first, blockFirst), to = std::min(last, blockLast);
+        for (std::size_t w = from >> 6; w <= to >> 6; ++w)
+            n += std::size_t(std::popcount(selected_[w] & wordMask(w, from, to)));
+    }
     return n;
 }

@@ -10,6 +10,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -78,26 +79,54 @@ class LineStore {
     using Offsets = std::vector<std::uint64_t, large_memory::Allocator<std::uint64_t>>;
     const Offsets& starts() const { return starts_; }
 
+    // The selection: one bit per row, and per block of kBlockRows rows the number of its
+    // selected rows, so counting and visiting the selected (or the unselected) rows skips the
+    // blocks that hold none of them.
+    static constexpr std::size_t kBlockShift = 12;
+    static constexpr std::size_t kBlockRows = std::size_t(1) << kBlockShift;
     bool isSelected(std::size_t row) const { return (selected_[row >> 6] >> (row & 63)) & 1; }
     void setSelected(std::size_t row, bool on) {
+        std::uint64_t& word = selected_[row >> 6];
         const std::uint64_t bit = std::uint64_t(1) << (row & 63);
-        on ? selected_[row >> 6] |= bit : selected_[row >> 6] &= ~bit;
+        if (((word & bit) != 0) == on)
+            return;
+        word ^= bit;
+        std::uint32_t& block = blockCounts_[row >> kBlockShift];
+        on ? (++block, ++selectedCount_) : (--block, --selectedCount_);
     }
     // Sets rows first..last (inclusive, in either order) to on.
     void setRangeSelected(std::size_t first, std::size_t last, bool on);
     void clearSelection();
     // The selection as it is stored (one bit per row), to be put back as it was.
     const std::vector<std::uint64_t>& selectionWords() const { return selected_; }
-    void setSelectionWords(std::vector<std::uint64_t> words) { selected_ = std::move(words); }
-    std::size_t selectedCount() const;
+    void setSelectionWords(std::vector<std::uint64_t> words);
+    std::size_t selectedCount() const { return selectedCount_; }
+    // The selected rows among first..last (first <= last < rowCount()).
+    std::size_t selectedCountIn(std::size_t first, std::size_t last) const;
 
+    // Calls f(row) for every row among first..last (first <= last < rowCount()) whose selected
+    // state is `selected`, in ascending order; f returns false to stop. Returns whether it ran
+    // to the end. The time grows with the rows visited and the blocks, not the rows skipped.
+    template <typename F>
+    bool forEachIn(bool selected, std::size_t first, std::size_t last, F f) const {
+        for (std::size_t b = first >> kBlockShift; b <= last >> kBlockShift; ++b) {
+            const std::size_t blockFirst = b << kBlockShift;
+            const std::size_t blockLast = std::min(blockFirst + kBlockRows, rowCount()) - 1;
+            if (blockCounts_[b] == (selected ? 0 : blockLast - blockFirst + 1))
+                continue;
+            const std::size_t from = std::max(first, blockFirst), to = std::min(last, blockLast);
+            for (std::size_t w = from >> 6; w <= to >> 6; ++w)
+                for (std::uint64_t bits =
+                         (selected ? selected_[w] : ~selected_[w]) & wordMask(w, from, to);
+                     bits != 0; bits &= bits - 1)
+                    if (!f(w * 64 + std::size_t(std::countr_zero(bits))))
+                        return false;
+        }
+        return true;
+    }
     // Calls f(row) for every selected row, in ascending order; f returns false to stop.
     template <typename F> bool forEachSelected(F f) const {
-        for (std::size_t w = 0; w < selected_.size(); ++w)
-            for (std::uint64_t bits = selected_[w]; bits != 0; bits &= bits - 1)
-                if (!f(w * 64 + std::size_t(std::countr_zero(bits))))
-                    return false;
-        return true;
+        return rowCount() == 0 || forEachIn(true, 0, rowCount() - 1, f);
     }
 
     // Line ends seen while indexing: every CR, every LF, and the CRs an LF follows.
@@ -114,7 +143,20 @@ class LineStore {
 
     ByteBuffer bytes_;
     Offsets starts_{0};
+    // The bits of word w that stand for rows first..last.
+    static std::uint64_t wordMask(std::size_t w, std::size_t first, std::size_t last) {
+        std::uint64_t mask = ~std::uint64_t(0);
+        if (w == first >> 6)
+            mask &= ~std::uint64_t(0) << (first & 63);
+        if (w == last >> 6)
+            mask &= ~std::uint64_t(0) >> (63 - (last & 63));
+        return mask;
+    }
+    void countSelection();
+
     std::vector<std::uint64_t> selected_;
+    std::vector<std::uint32_t> blockCounts_; // selected rows per block of kBlockRows
+    std::size_t selectedCount_ = 0;
     TextFormat format_;
     bool wide_ = false; // UTF-16: rows end on 16-bit units
     bool bigEndian_ = false;

@@ -4,6 +4,7 @@
 #include "document/CopyRows.h"
 #include "document/LineStore.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 #include <new>
@@ -21,6 +23,9 @@ namespace {
 // No row is decoded further than this: the rest lies beyond the horizontal scroll range.
 constexpr std::size_t kMaxPaintedUnits = 4096;
 constexpr int kTextIndent = 2;
+// Up to this many rows changed by one edit are told to screen readers one by one, as item views
+// tell theirs; more are told as the number of rows now selected.
+constexpr std::size_t kToldOneByOne = 8;
 } // namespace
 
 LineListView::LineListView(LineStore& store, QWidget* parent)
@@ -37,7 +42,6 @@ LineListView::LineListView(LineStore& store, QWidget* parent)
     updateScrollBars();
     connect(this, &LineListView::currentRowChanged, this,
             [this](std::ptrdiff_t row) { notifyCurrentRow(this, row); });
-    connect(this, &LineListView::selectionEdited, this, [this] { notifySelectionChanged(this); });
 }
 
 std::ptrdiff_t LineListView::rows() const {
@@ -80,7 +84,42 @@ void LineListView::documentReset() {
 
 void LineListView::selectionChanged() {
     viewport()->update();
-    notifySelectionChanged(this); // as a click does, for screen readers
+    tellSelectedCount();
+}
+
+void LineListView::setRowSelected(std::ptrdiff_t row, bool on) {
+    if (row >= 0 && row < rows())
+        finishEdit(editSelection(row, row, on, false));
+}
+
+void LineListView::setAllSelected(bool on) {
+    if (rows() > 0)
+        finishEdit(editSelection(0, rows() - 1, on, false));
+}
+
+// Screen readers hear the count once the list has the focus in the active window, after the
+// focus has come back from a dialog (and is read first).
+void LineListView::tellSelectedCount() {
+    if (!QAccessible::isActive())
+        return;
+    if (current_ >= 0)
+        notifySelectionOf(this, {std::size_t(current_)});
+    countUnheard_ = true;
+    if (hasFocus() && isActiveWindow()) {
+        countUnheard_ = false;
+        announceSelectedCount(this);
+    }
+}
+
+void LineListView::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    if (countUnheard_)
+        QTimer::singleShot(0, this, [this] {
+            if (countUnheard_ && hasFocus()) {
+                countUnheard_ = false;
+                announceSelectedCount(this);
+            }
+        });
 }
 
 void LineListView::copySelection() {
@@ -181,19 +220,56 @@ void LineListView::ensureVisible(std::ptrdiff_t row) {
         v->setValue(int(row - visibleRows() + 1));
 }
 
-void LineListView::selectOnly(std::ptrdiff_t row) {
-    store_.clearSelection();
-    store_.setSelected(std::size_t(row), true);
+LineListView::Changes LineListView::editSelection(std::ptrdiff_t first, std::ptrdiff_t last,
+                                                  bool on, bool replace) {
+    if (first > last)
+        std::swap(first, last);
+    const auto a = std::size_t(first), b = std::size_t(last);
+    Changes changes;
+    if (QAccessible::isActive()) { // the changed rows are looked for only when someone listens
+        const std::size_t inside = store_.selectedCountIn(a, b);
+        const std::size_t flipped =
+            (on ? b - a + 1 - inside : inside) + (replace ? store_.selectedCount() - inside : 0);
+        changes.many = flipped > kToldOneByOne;
+        if (!changes.many) {
+            auto add = [&](std::size_t row) {
+                changes.rows.push_back(row);
+                return true;
+            };
+            if (replace && a > 0)
+                store_.forEachIn(true, 0, a - 1, add);
+            store_.forEachIn(!on, a, b, add);
+            if (replace && b + 1 < store_.rowCount())
+                store_.forEachIn(true, b + 1, store_.rowCount() - 1, add);
+        }
+    }
+    if (replace)
+        store_.clearSelection();
+    store_.setRangeSelected(a, b, on);
     viewport()->update();
+    return changes;
 }
 
-void LineListView::selectFromAnchor(std::ptrdiff_t row, bool keepOthers) {
+LineListView::Changes LineListView::selectOnly(std::ptrdiff_t row) {
+    return editSelection(row, row, true, true);
+}
+
+LineListView::Changes LineListView::toggle(std::ptrdiff_t row) {
+    return editSelection(row, row, !store_.isSelected(std::size_t(row)), false);
+}
+
+LineListView::Changes LineListView::selectFromAnchor(std::ptrdiff_t row, bool keepOthers) {
     if (anchor_ < 0)
         anchor_ = row;
-    if (!keepOthers)
-        store_.clearSelection();
-    store_.setRangeSelected(std::size_t(anchor_), std::size_t(row), true);
-    viewport()->update();
+    return editSelection(anchor_, row, true, !keepOthers);
+}
+
+void LineListView::finishEdit(const Changes& changes) {
+    emit selectionEdited();
+    if (changes.many)
+        tellSelectedCount();
+    else
+        notifySelectionOf(this, changes.rows);
 }
 
 void LineListView::mousePressEvent(QMouseEvent* e) {
@@ -207,18 +283,15 @@ void LineListView::mousePressEvent(QMouseEvent* e) {
         return;
     const bool shift = e->modifiers() & Qt::ShiftModifier;
     const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    Changes changes;
     if (shift) {
-        selectFromAnchor(row, ctrl);
-    } else if (ctrl) {
-        store_.setSelected(std::size_t(row), !store_.isSelected(std::size_t(row)));
-        anchor_ = row;
-        viewport()->update(rowRect(row));
+        changes = selectFromAnchor(row, ctrl);
     } else {
-        selectOnly(row);
+        changes = ctrl ? toggle(row) : selectOnly(row);
         anchor_ = row;
     }
     setCurrent(row);
-    emit selectionEdited();
+    finishEdit(changes);
 }
 
 void LineListView::mouseMoveEvent(QMouseEvent* e) {
@@ -232,9 +305,9 @@ void LineListView::mouseMoveEvent(QMouseEvent* e) {
         --row;
     if (row == current_)
         return;
-    selectFromAnchor(row, e->modifiers() & Qt::ControlModifier);
+    const Changes changes = selectFromAnchor(row, e->modifiers() & Qt::ControlModifier);
     setCurrent(row);
-    emit selectionEdited();
+    finishEdit(changes);
 }
 
 void LineListView::keyPressEvent(QKeyEvent* e) {
@@ -276,25 +349,21 @@ void LineListView::keyPressEvent(QKeyEvent* e) {
         h->setValue(h->value() + (e->key() == Qt::Key_Left ? -1 : 1) * h->singleStep());
         return;
     }
-    case Qt::Key_Space:
-        if (ctrl && !shift) {
-            store_.setSelected(std::size_t(cur), !store_.isSelected(std::size_t(cur)));
-            anchor_ = cur;
-        } else if (shift) {
-            selectFromAnchor(cur, ctrl);
+    case Qt::Key_Space: {
+        Changes changes;
+        if (shift) {
+            changes = selectFromAnchor(cur, ctrl);
         } else {
-            selectOnly(cur);
+            changes = ctrl ? toggle(cur) : selectOnly(cur);
             anchor_ = cur;
         }
         setCurrent(cur);
-        viewport()->update();
-        emit selectionEdited();
+        finishEdit(changes);
         return;
+    }
     case Qt::Key_A:
         if (ctrl && !shift) {
-            store_.setRangeSelected(0, std::size_t(rows() - 1), true);
-            viewport()->update();
-            emit selectionEdited();
+            finishEdit(editSelection(0, rows() - 1, true, false));
             return;
         }
         break;
@@ -306,13 +375,13 @@ void LineListView::keyPressEvent(QKeyEvent* e) {
         return;
     }
     target = std::clamp<std::ptrdiff_t>(target, 0, rows() - 1);
-    if (shift) {
-        selectFromAnchor(target, ctrl);
-        emit selectionEdited();
-    } else if (!ctrl) {
-        selectOnly(target);
-        anchor_ = target;
-        emit selectionEdited();
+    if (ctrl && !shift) { // Ctrl moves the current row only
+        setCurrent(target);
+        return;
     }
+    const Changes changes = shift ? selectFromAnchor(target, ctrl) : selectOnly(target);
+    if (!shift)
+        anchor_ = target;
     setCurrent(target);
+    finishEdit(changes);
 }

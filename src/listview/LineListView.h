@@ -5,6 +5,7 @@
 // decoded and painted; the selected flags are the document's own.
 #include <QAbstractScrollArea>
 #include <cstddef>
+#include <vector>
 
 class LineStore;
 
@@ -15,8 +16,12 @@ class LineListView : public QAbstractScrollArea {
 
     // The document was replaced: back to the top, first row current.
     void documentReset();
-    // The selection changed behind the view's back (a search).
+    // The selection changed behind the view's back (a search): repainted, and screen readers
+    // are told how many rows are selected now.
     void selectionChanged();
+    // Selects or deselects rows as a click would, for accessibility tools: one row, or all.
+    void setRowSelected(std::ptrdiff_t row, bool on);
+    void setAllSelected(bool on);
     // Puts the selected rows on the clipboard as text (the copy key); nothing selected copies
     // nothing. Without the memory for the text, the clipboard keeps what it had and
     // outOfMemory is sent.
@@ -45,18 +50,32 @@ class LineListView : public QAbstractScrollArea {
     void mouseMoveEvent(QMouseEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void changeEvent(QEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
     void scrollContentsBy(int, int) override { viewport()->update(); }
 
   private:
     void updateScrollBars();
     void setCurrent(std::ptrdiff_t row);
     void ensureVisible(std::ptrdiff_t row);
-    void selectOnly(std::ptrdiff_t row);
-    void selectFromAnchor(std::ptrdiff_t row, bool keepOthers);
+    // The rows whose selected state an edit changed, or none listed when there were many.
+    struct Changes {
+        std::vector<std::size_t> rows;
+        bool many = false;
+    };
+    // Sets rows first..last (in either order) to on; with replace, every other row to off.
+    Changes editSelection(std::ptrdiff_t first, std::ptrdiff_t last, bool on, bool replace);
+    Changes selectOnly(std::ptrdiff_t row);
+    Changes toggle(std::ptrdiff_t row);
+    Changes selectFromAnchor(std::ptrdiff_t row, bool keepOthers);
+    // Repaints and tells the main window and accessibility tools what an edit changed.
+    void finishEdit(const Changes& changes);
+    // Tells screen readers the current row's state and how many rows are selected.
+    void tellSelectedCount();
     std::ptrdiff_t rows() const;
     int visibleRows() const;
 
     LineStore& store_;
     std::ptrdiff_t current_ = -1;
     std::ptrdiff_t anchor_ = -1;
+    bool countUnheard_ = false; // the selected count waits for the list to have the focus
 };

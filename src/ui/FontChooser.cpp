@@ -24,7 +24,8 @@ QString pointsText(double points) {
 }
 
 // A number as an input method may commit it: full-width digits and point read as their ASCII
-// forms (Mozc's hiragana mode types "１２").
+// forms, and so does the ideographic full stop an input method types for the point key (Mozc's
+// hiragana mode types "１２。５").
 class NumberValidator : public QDoubleValidator {
   public:
     using QDoubleValidator::QDoubleValidator;
@@ -32,7 +33,7 @@ class NumberValidator : public QDoubleValidator {
         for (QChar& c : input) {
             if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
                 c = QChar(u'0' + (c.unicode() - 0xFF10));
-            else if (c == QChar(0xFF0E))
+            else if (c == QChar(0xFF0E) || c == QChar(0x3002) || c == QChar(0xFF61))
                 c = QLatin1Char('.');
         }
         return QDoubleValidator::validate(input, pos);

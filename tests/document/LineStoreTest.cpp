@@ -192,20 +192,83 @@ TEST(TextRead, TheFileMayChangeAfterLoading) {
     EXPECT_EQ(rowTexts(store), QStringList{"keep"});
 }
 
-TEST(LineStore, RangesSelectAcrossWordBoundaries) {
+// The selection's counts and visits agree with its bits after every kind of edit: rows, ranges
+// across word and block boundaries, clearing, a selection put back, a document replaced.
+TEST(LineStore, SelectionCountsAndVisitsMatchTheBits) {
     TempDir dir;
     LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("n.txt"), QByteArray(300, '\r')), store).error,
-              ErrorCode::None);
-    ASSERT_EQ(store.rowCount(), 300u);
-    store.setRangeSelected(250, 3, true);
-    EXPECT_EQ(store.selectedCount(), 248u);
-    EXPECT_FALSE(store.isSelected(2));
-    EXPECT_TRUE(store.isSelected(3));
-    EXPECT_TRUE(store.isSelected(250));
-    EXPECT_FALSE(store.isSelected(251));
-    store.setRangeSelected(64, 127, false);
-    EXPECT_EQ(store.selectedCount(), 184u);
+    const std::size_t rows = 3 * LineStore::kBlockRows + 100; // the last block is partial
+    ASSERT_EQ(
+        text_read(dir.write(QStringLiteral("n.txt"), QByteArray(qsizetype(rows), '\r')), store)
+            .error,
+        ErrorCode::None);
+    ASSERT_EQ(store.rowCount(), rows);
+    std::vector<bool> model(rows);
+    std::mt19937 random(7);
+    auto pick = [&] { return std::size_t(random() % rows); };
+    auto check = [&](int step) {
+        ASSERT_EQ(store.selectedCount(), std::size_t(std::count(model.begin(), model.end(), true)))
+            << step;
+        for (int r = 0; r < 4; ++r) {
+            std::size_t a = pick(), b = pick();
+            if (a > b)
+                std::swap(a, b);
+            for (bool state : {true, false}) {
+                std::vector<std::size_t> visited, expected;
+                store.forEachIn(state, a, b, [&](std::size_t row) {
+                    visited.push_back(row);
+                    return true;
+                });
+                for (std::size_t row = a; row <= b; ++row)
+                    if (model[row] == state)
+                        expected.push_back(row);
+                ASSERT_EQ(visited, expected) << step << " " << a << ".." << b;
+                if (state) {
+                    ASSERT_EQ(store.selectedCountIn(a, b), expected.size()) << step;
+                }
+            }
+        }
+    };
+    for (int step = 0; step < 400; ++step) {
+        const std::size_t a = pick(), b = pick();
+        const bool on = random() % 3 != 0;
+        switch (random() % 20) {
+        case 0:
+            store.clearSelection();
+            std::fill(model.begin(), model.end(), false);
+            break;
+        case 1: { // put back as it was, after a whole-range change
+            const std::vector<std::uint64_t> before = store.selectionWords();
+            store.setRangeSelected(0, rows - 1, true);
+            store.setSelectionWords(before);
+            break;
+        }
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6:
+        case 7:
+            store.setSelected(a, on);
+            model[a] = on;
+            break;
+        default:
+            store.setRangeSelected(a, b, on);
+            std::fill(model.begin() + std::ptrdiff_t(std::min(a, b)),
+                      model.begin() + std::ptrdiff_t(std::max(a, b)) + 1, on);
+        }
+        check(step);
+        if (HasFatalFailure())
+            return;
+    }
+    // The whole range, the last rows, and a replaced document.
+    store.setRangeSelected(rows - 1, 0, true);
+    EXPECT_EQ(store.selectedCount(), rows);
+    EXPECT_EQ(store.selectedCountIn(rows - 100, rows - 1), 100u);
+    EXPECT_TRUE(store.forEachIn(false, 0, rows - 1, [](std::size_t) { return false; }));
+    LineStore other;
+    store.replaceWith(std::move(other));
+    EXPECT_EQ(store.selectedCount(), 0u);
 }
 
 } // namespace

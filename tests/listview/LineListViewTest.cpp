@@ -4,6 +4,8 @@
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QScrollBar>
@@ -90,6 +92,38 @@ TEST_F(ListFixture, TheCurrentRowIsOutlinedWhileTheListHasTheFocus) {
     view.clearFocus();
     const QImage unfocused = view.viewport()->grab(row).toImage();
     EXPECT_NE(focused, unfocused);
+}
+
+// A screen reader asks the list for its selection as a table of one column.
+TEST_F(ListFixture, TheSelectionCanBeAskedFor) {
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view);
+    QAccessibleTableInterface* table = list->tableInterface();
+    ASSERT_TRUE(table);
+    EXPECT_TRUE(list->state().multiSelectable);
+    for (std::size_t row : {3, 64, 99})
+        store.setSelected(row, true);
+    EXPECT_EQ(table->selectedRowCount(), 3);
+    EXPECT_EQ(table->selectedRows(), (QList<int>{3, 64, 99}));
+    EXPECT_EQ(table->selectedCells().size(), 3);
+    EXPECT_EQ(table->selectedCells()[1]->text(QAccessible::Name), QStringLiteral("row 64"));
+    EXPECT_TRUE(table->isRowSelected(64));
+    EXPECT_FALSE(table->isRowSelected(65));
+    EXPECT_TRUE(table->cellAt(99, 0)->tableCellInterface()->isSelected());
+    EXPECT_EQ(table->cellAt(99, 0)->tableCellInterface()->rowIndex(), 99);
+    EXPECT_TRUE(table->selectRow(65));
+    EXPECT_TRUE(table->unselectRow(3));
+    EXPECT_EQ(selected(), (Rows{64, 65, 99}));
+    EXPECT_FALSE(table->isColumnSelected(0));
+    EXPECT_TRUE(table->selectColumn(0));
+    EXPECT_EQ(table->selectedRowCount(), 100);
+    EXPECT_TRUE(table->isColumnSelected(0));
+    EXPECT_TRUE(table->unselectColumn(0));
+    EXPECT_EQ(table->selectedRowCount(), 0);
+    QAccessibleActionInterface* action = table->cellAt(7, 0)->actionInterface();
+    ASSERT_TRUE(action);
+    EXPECT_EQ(action->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+    action->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(selected(), Rows{7});
 }
 
 // The copy key puts the selected rows on the real clipboard, decoded, one line feed each.

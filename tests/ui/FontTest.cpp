@@ -85,13 +85,16 @@ TEST(FontChooser, TakesOnlySizesTheProgramTakes) {
     }
     d.sizeBox->setText(QStringLiteral("10.5"));
     EXPECT_EQ(d.chosenFont().pointSizeF(), 10.5);
-    // A size an input method commits in full-width digits reads as typed in ASCII.
-    d.sizeBox->clear();
-    QInputMethodEvent commit;
-    commit.setCommitString(QStringLiteral("１２．５"));
-    QApplication::sendEvent(d.sizeBox, &commit);
-    EXPECT_EQ(d.sizeBox->text(), QStringLiteral("12.5"));
-    EXPECT_TRUE(d.ok->isEnabled());
+    // A size an input method commits in full-width digits, with a full-width point or the
+    // ideographic full stop of its point key, reads as typed in ASCII.
+    for (const QString& committed : {QStringLiteral("１２．５"), QStringLiteral("１２。５")}) {
+        d.sizeBox->clear();
+        QInputMethodEvent commit;
+        commit.setCommitString(committed);
+        QApplication::sendEvent(d.sizeBox, &commit);
+        EXPECT_EQ(d.sizeBox->text(), QStringLiteral("12.5")) << qPrintable(committed);
+        EXPECT_TRUE(d.ok->isEnabled());
+    }
     EXPECT_TRUE(d.sizeBox->inputMethodHints() & Qt::ImhFormattedNumbersOnly);
     for (QWidget* named : {static_cast<QWidget*>(d.families), static_cast<QWidget*>(d.sizes)})
         EXPECT_FALSE(
