@@ -7,6 +7,7 @@
 #include <cstddef>
 
 class LineStore;
+class LongWork;
 
 class LineListView : public QAbstractScrollArea {
     Q_OBJECT
@@ -18,9 +19,11 @@ class LineListView : public QAbstractScrollArea {
     // The selection changed behind the view's back (a search).
     void selectionChanged();
     // Puts the selected rows on the clipboard as text (the copy key); nothing selected copies
-    // nothing. Without the memory for the text, the clipboard keeps what it had and
-    // outOfMemory is sent.
+    // nothing. Runs as long work of the owner given (with progress and Cancel; a stopped copy
+    // keeps the clipboard as it was). Without the memory for the text, the clipboard keeps what
+    // it had and outOfMemory is sent.
     void copySelection();
+    void setLongWork(LongWork* work) { work_ = work; }
 
     // Gives the list its fixed horizontal scroll range.
     void MakeScroll();
@@ -57,6 +60,7 @@ class LineListView : public QAbstractScrollArea {
     int visibleRows() const;
 
     LineStore& store_;
+    LongWork* work_ = nullptr;
     std::ptrdiff_t current_ = -1;
     std::ptrdiff_t anchor_ = -1;
 };
