@@ -4,6 +4,7 @@
 #include "frmMain.h"
 #include "printing/QtPrinter.h"
 #include "resources/Pictures.h"
+#include "system/RuntimeError.h"
 #include "ui/JapaneseFont.h"
 #include "ui/ModalWindows.h"
 #include "ui/QtDesktop.h"
@@ -12,8 +13,32 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+// The least address space the toolkit starts in: its windows, fonts and the threads it starts
+// for drawing and the desktop bus (each with its stack and memory arena). Below it a thread the
+// toolkit cannot start leaves it waiting for ever, with no window to show a message in.
+constexpr rlim_t kLeastAddressSpace = rlim_t(768) << 20;
+
+bool enoughAddressSpace() {
+    struct rlimit limit {};
+    return ::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+           limit.rlim_cur >= kLeastAddressSpace;
+}
+
+} // namespace
 
 int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& shown) {
+    if (!enoughAddressSpace()) {
+        const QString text = ErrorCode(ErrorCode::OutOfMemory).description() +
+                             QStringLiteral("アドレス空間の上限が %1 MiB 未満では起動できません。")
+                                 .arg(kLeastAddressSpace >> 20);
+        std::fprintf(stderr, "Karvel32: %s\n", text.toUtf8().constData());
+        return 1;
+    }
     // The arguments are a file name, never options for the toolkit: a file called "-reverse"
     // is opened, not obeyed. The one optional argument is taken whole: several words make one
     // file name.

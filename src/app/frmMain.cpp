@@ -57,6 +57,7 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     buildToolbar();
     list_ = new LineListView(LineList, this);
     list_->setObjectName(QStringLiteral("List1"));
+    list_->setLongWork(&work_);
     connect(list_, &LineListView::outOfMemory, this, [this] {
         desktop_.exclamation(this, kAppTitle, ErrorCode(ErrorCode::OutOfMemory).description());
     });

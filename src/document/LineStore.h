@@ -70,6 +70,22 @@ class LineStore {
     }
     // The row's text; at most maxUnits characters are decoded.
     QString rowText(std::size_t row, std::size_t maxUnits = std::size_t(-1)) const;
+    // The row's text in pieces of about kTextPiece bytes (one for most rows), in order:
+    // f(QStringView text, bool last) returns false to stop (then so does this). A row of any
+    // length is decoded so without a string for all of it.
+    static constexpr std::size_t kTextPiece = std::size_t(1) << 20;
+    template <typename F> bool forEachTextPiece(std::size_t row, F f) const {
+        const QByteArrayView b = rowBytes(row);
+        const std::size_t size = std::size_t(b.size());
+        std::size_t at = 0;
+        do {
+            const std::size_t n = pieceEnd(format_.encoding, b.data() + at, size - at, kTextPiece);
+            at += n;
+            if (!f(QStringView(decodeText(format_.encoding, b.data() + at - n, n)), at == size))
+                return false;
+        } while (at < size);
+        return true;
+    }
 
     // The whole buffer: a byte order mark, then every row followed by its terminator.
     const char* data() const { return bytes_.data.get(); }

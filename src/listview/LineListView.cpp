@@ -3,6 +3,7 @@
 #include "LineListAccessible.h"
 #include "document/CopyRows.h"
 #include "document/LineStore.h"
+#include "ui/LongWork.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -125,21 +126,27 @@ void LineListView::focusInEvent(QFocusEvent* e) {
 void LineListView::copySelection() {
     if (store_.selectedCount() == 0)
         return; // the clipboard keeps what it had
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    CopiedText copied;
+    const auto copy = [&](Progress* progress) { copied = selectedRowsAsUtf8(store_, progress); };
+    if (!work_)
+        copy(nullptr);
+    else if (!work_->run(window(), QStringLiteral("コピーしています..."),
+                         [&](Progress& progress) { copy(&progress); }))
+        return; // other work runs
+    if (copied.cancelled)
+        return;
     try {
-        const QByteArray text = selectedRowsAsUtf8(store_);
+        if (copied.error)
+            throw std::bad_alloc();
         auto data = std::make_unique<QMimeData>();
         // One buffer serves both names; the text is converted only when another program asks.
-        data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
-        data->setData(QStringLiteral("text/plain"), text);
+        data->setData(QStringLiteral("text/plain;charset=utf-8"), copied.text);
+        data->setData(QStringLiteral("text/plain"), copied.text);
         QGuiApplication::clipboard()->setMimeData(data.release());
     } catch (const std::bad_alloc&) {
         // Nothing may escape an event handler: the rows, the selection and the program stay.
-        QGuiApplication::restoreOverrideCursor();
         emit outOfMemory();
-        return;
     }
-    QGuiApplication::restoreOverrideCursor();
 }
 
 void LineListView::MakeScroll() {

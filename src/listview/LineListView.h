@@ -8,6 +8,7 @@
 #include <vector>
 
 class LineStore;
+class LongWork;
 
 class LineListView : public QAbstractScrollArea {
     Q_OBJECT
@@ -23,9 +24,11 @@ class LineListView : public QAbstractScrollArea {
     void setRowSelected(std::ptrdiff_t row, bool on);
     void setAllSelected(bool on);
     // Puts the selected rows on the clipboard as text (the copy key); nothing selected copies
-    // nothing. Without the memory for the text, the clipboard keeps what it had and
-    // outOfMemory is sent.
+    // nothing. Runs as long work of the owner given (with progress and Cancel; a stopped copy
+    // keeps the clipboard as it was). Without the memory for the text, the clipboard keeps what
+    // it had and outOfMemory is sent.
     void copySelection();
+    void setLongWork(LongWork* work) { work_ = work; }
 
     // Gives the list its fixed horizontal scroll range.
     void MakeScroll();
@@ -75,6 +78,7 @@ class LineListView : public QAbstractScrollArea {
     int visibleRows() const;
 
     LineStore& store_;
+    LongWork* work_ = nullptr;
     std::ptrdiff_t current_ = -1;
     std::ptrdiff_t anchor_ = -1;
     bool countUnheard_ = false; // the selected count waits for the list to have the focus

@@ -105,24 +105,37 @@ bool isDevNull(const struct stat& st) {
 }
 
 // Reads what a file that reports no size holds (pseudo-files such as those in /proc) into a
-// buffer of the size found. Returns the error, if any.
-ErrorCode readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out) {
-    QByteArray bytes;
-    char piece[65536];
+// buffer that grows a quarter at a time, reporting each piece to the observer as a sized file
+// does. A buffer that would not fit stops the reading with OutOfMemory, as a sized file's
+// does. Returns the error, if any.
+ErrorCode readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer& out,
+                      ReadObserver* observer) {
+    out.data = ByteBuffer::allocate(kReadPiece + slack);
     for (;;) {
-        const ssize_t n = ::read(fd, piece, sizeof piece);
+        const std::size_t capacity = out.data.get_deleter().size - slack;
+        if (capacity - out.size < kReadPiece) {
+            const std::size_t grown = capacity + std::max(kReadPiece, capacity / 4) + slack;
+            try {
+                char* p = static_cast<char*>(
+                    large_memory::reallocate(out.data.get(), capacity + slack, grown));
+                (void)out.data.release();
+                out.data = std::unique_ptr<char[], BufferRelease>(p, BufferRelease{grown});
+            } catch (const std::bad_alloc&) {
+                return ErrorCode::OutOfMemory;
+            }
+            continue;
+        }
+        const ssize_t n = ::read(fd, out.data.get() + out.size, capacity - out.size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             return ErrorCode::fromErrno(errno, path);
         if (n == 0)
-            break;
-        bytes.append(piece, n);
+            return ErrorCode::None;
+        out.size += std::size_t(n);
+        if (observer && !observer->read(out.data.get(), out.size))
+            return ErrorCode::OutOfMemory;
     }
-    out.data = ByteBuffer::allocate(std::size_t(bytes.size()) + slack);
-    std::memcpy(out.data.get(), bytes.constData(), std::size_t(bytes.size()));
-    out.size = std::size_t(bytes.size());
-    return ErrorCode::None;
 }
 
 } // namespace
@@ -190,13 +203,10 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         observer->opened(capacity);
     if (capacity == 0) {
         try {
-            result.readError = readUnsized(fd.get(), path, slack, result.bytes);
+            result.readError = readUnsized(fd.get(), path, slack, result.bytes, observer);
         } catch (const std::bad_alloc&) {
             result.readError = ErrorCode::OutOfMemory;
         }
-        if (observer && result.bytes.size > 0 &&
-            !observer->read(result.bytes.data.get(), result.bytes.size))
-            result.readError = ErrorCode::OutOfMemory;
         return result;
     }
     try {

@@ -44,7 +44,9 @@ class ReadObserver {
 };
 
 // Reads a regular file whole. Directories, FIFOs and devices are refused at the open, without
-// blocking on them. A file that reports a size of 0 (a pseudo-file) is read to its end.
+// blocking on them. A file that reports a size of 0 (a pseudo-file) is read to its end in
+// pieces, reported to the observer like a sized file's, into a buffer that grows while it fits
+// (large_memory::fits); beyond that the read stops with OutOfMemory.
 // slack extra bytes are allocated after the content for the caller's use. locked: read under a
 // shared lock, so a rewrite in place (replaceFileContent) is seen before or after, never during.
 FileReadResult readWholeFile(const QString& path, std::size_t slack = 0,

@@ -6,6 +6,7 @@
 #include "Utf8.h"
 
 #include <algorithm>
+#include <cstring>
 
 QByteArrayView lineTerminator(LineEndStyle style) {
     return style == LineEndStyle::Lf ? QByteArrayView("\n", 1) : QByteArrayView("\r\n", 2);
@@ -73,6 +74,49 @@ QString decodeText(TextEncoding encoding, const char* data, std::size_t size,
         break;
     }
     return utf8::decode(data, size, maxUnits);
+}
+
+std::size_t pieceEnd(TextEncoding encoding, const char* data, std::size_t size, std::size_t want) {
+    want = std::max<std::size_t>(want, 4);
+    if (size <= want)
+        return size;
+    const auto* b = reinterpret_cast<const unsigned char*>(data);
+    std::size_t at = 0;
+    switch (encoding) {
+    case TextEncoding::Cp932:
+        while (at < want)
+            at += cp932::unitLength(data + at, data + size);
+        return at;
+    case TextEncoding::EucJp:
+        while (at < want)
+            at += jis::eucLength(b + at, b + size);
+        return at;
+    case TextEncoding::Utf8:
+        // Before a byte that continues no sequence (or after three that do: a stray one).
+        for (at = want; at > want - 3 && (b[at] & 0xC0) == 0x80; --at) {
+        }
+        return (b[at] & 0xC0) == 0x80 ? want : at;
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+        at = want & ~std::size_t(1);
+        // A high surrogate stays with what follows it.
+        if ((utf16::unitAt(data + at - 2, encoding == TextEncoding::Utf16Be) & 0xFC00) == 0xD800)
+            at -= 2;
+        return at;
+    case TextEncoding::Iso2022Jp:
+        // Before an escape sequence, which sets the character set whatever came before.
+        for (at = want; at + 3 <= size; ++at) {
+            const char* found = static_cast<const char*>(std::memchr(data + at, 0x1B, size - at));
+            if (!found || found + 3 > data + size)
+                break;
+            at = std::size_t(found - data);
+            if ((b[at + 1] == '(' && (b[at + 2] == 'B' || b[at + 2] == 'J')) ||
+                (b[at + 1] == '$' && (b[at + 2] == 'B' || b[at + 2] == '@')))
+                return at;
+        }
+        return size;
+    }
+    return size;
 }
 
 QString toEncodingVariants(TextEncoding encoding, QStringView text) {

@@ -41,6 +41,12 @@ QString formatName(TextFormat format);
 QString decodeText(TextEncoding encoding, const char* data, std::size_t size,
                    std::size_t maxUnits = std::size_t(-1));
 
+// Where a row's bytes data[0, size) may be cut at about want bytes (never at 0 when size > 0):
+// the two parts decoded apart give the text the whole gives. size when it is no longer than
+// want; in ISO-2022-JP a cut is made only before an escape sequence, so a row without one
+// further on is not cut.
+std::size_t pieceEnd(TextEncoding encoding, const char* data, std::size_t size, std::size_t want);
+
 // Typed text as the encoding can hold it: the variants input methods type (WAVE DASH, MINUS
 // SIGN, ...) mapped to the characters code page 932 has, and in the JIS encodings the
 // characters they lack to their JIS X 0208 twins. The search looks for this text.

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -135,6 +136,30 @@ TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "the load crashed";
         EXPECT_EQ(child.exitCode(), 0) << c.file.toStdString() << " " << c.limitMiB;
     }
+    // Copying every row takes no more than half their size again.
+    QProcess child;
+    child.start(QStringLiteral(KARVEL_LOAD_UNDER_LIMIT), {QStringLiteral("--copy"), longLines});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "the copy crashed";
+    EXPECT_EQ(child.exitCode(), 0);
+}
+
+// Too little address space for the toolkit's threads: the program says so and ends, rather than
+// wait for ever for a thread that never started.
+TEST(StartUp, ATinyAddressSpaceEndsTheProgramWithAMessage) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.setChildProcessModifier([] {
+        const struct rlimit limit { rlim_t(100) << 20, RLIM_INFINITY };
+        ::setrlimit(RLIMIT_AS, &limit);
+    });
+    child.start(QStringLiteral(KARVEL_PROGRAM), {});
+    ASSERT_TRUE(child.waitForFinished(20000)) << "it hangs";
+    EXPECT_EQ(child.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(child.readAllStandardError())
+                    .contains(ErrorCode(ErrorCode::OutOfMemory).description()));
 }
 
 } // namespace

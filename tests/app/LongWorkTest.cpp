@@ -14,6 +14,8 @@
 #include "ui/ProgressWindow.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -51,19 +53,37 @@ class LongWork : public ::testing::Test {
     std::unique_ptr<frmMain> w;
 };
 
+// Also a file that reports no size and never ends (the process's page map).
 TEST_F(LongWork, AStoppedLoadLeavesTheWindowAsItWas) {
     w->LineList.setSelected(7, true);
     w->List1()->verticalScrollBar()->setValue(500);
     const QString caption = w->windowTitle();
     const int scroll = w->List1()->verticalScrollBar()->value();
     desktop.cancelAfter = 0;
-    desktop.openAnswers = {dir.write(QStringLiteral("other.txt"), "a\r\nb\r\n")};
-    trigger("mnuFileOpen");
-    EXPECT_EQ(desktop.progressLabels.size(), 2); // the start-up load, then this one
-    EXPECT_EQ(w->LineCount(), 20000u);
-    EXPECT_EQ(selectedRows(w->LineList), std::vector<std::size_t>{7});
-    EXPECT_EQ(w->windowTitle(), caption);
-    EXPECT_EQ(w->List1()->verticalScrollBar()->value(), scroll);
+    desktop.openAnswers = {dir.write(QStringLiteral("other.txt"), "a\r\nb\r\n"),
+                           QStringLiteral("/proc/self/pagemap")};
+    for (int i = 0; i < 2; ++i) {
+        trigger("mnuFileOpen");
+        EXPECT_EQ(desktop.progressLabels.size(), 2 + i); // the start-up load, then these
+        EXPECT_EQ(w->LineCount(), 20000u);
+        EXPECT_EQ(selectedRows(w->LineList), std::vector<std::size_t>{7});
+        EXPECT_EQ(w->windowTitle(), caption);
+        EXPECT_EQ(w->List1()->verticalScrollBar()->value(), scroll);
+        EXPECT_TRUE(desktop.messages.isEmpty());
+    }
+}
+
+// A stopped copy leaves the clipboard as it was; a finished one fills it.
+TEST_F(LongWork, AStoppedCopyKeepsTheClipboard) {
+    w->LineList.setRangeSelected(0, 19999, true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    desktop.cancelAfter = 0;
+    QTest::keySequence(w->List1(), QKeySequence::Copy);
+    EXPECT_EQ(desktop.progressLabels.back(), QStringLiteral("コピーしています..."));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    desktop.cancelAfter = -1;
+    QTest::keySequence(w->List1(), QKeySequence::Copy);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("row 0 ok\nrow 1")));
     EXPECT_TRUE(desktop.messages.isEmpty());
 }
 

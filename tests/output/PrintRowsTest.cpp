@@ -57,4 +57,22 @@ TEST(PrintSelectedRows, PrintsSelectedRowsInIndexOrderAndKeepsTheSelection) {
     EXPECT_EQ(rows.selectedCount(), 3u);
 }
 
+// A row longer than a piece of decoding is printed as the whole row's text would be, a character
+// cut by a piece's end (here a letter and its accent, at the first cut) kept whole.
+TEST(PrintSelectedRows, ALongRowIsPrintedAsItsWholeText) {
+    TempDir dir;
+    LineStore rows;
+    QByteArray row;
+    while (std::size_t(row.size()) < LineStore::kTextPiece + 4096)
+        row += "e\xcc\x81";
+    ASSERT_EQ(text_read(dir.write(QStringLiteral("long.txt"), row + "\n"), rows).error,
+              ErrorCode::None);
+    rows.setSelected(0, true);
+    FakePrinter pieces, whole;
+    pieces.page = whole.page = 50; // a line for each character
+    ASSERT_TRUE(printSelectedRows(pieces, rows, PrintMargins{}));
+    ASSERT_TRUE(printRow(whole, rows.rowText(0), PrintMargins{}));
+    EXPECT_TRUE(pieces.line == whole.line) << pieces.line.size() << " " << whole.line.size();
+}
+
 } // namespace
