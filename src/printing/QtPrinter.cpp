@@ -224,6 +224,15 @@ Ended endDocument(const PageJournal& journal, Progress* progress) {
     return ended;
 }
 
+// The name the setup dialog fills in by itself when PDF output is picked for a printer: the
+// document's name in the current folder where that is within the home folder, else in the home
+// folder. Left as it is, it is no choice of a file.
+QString dialogsOwnPdfName() {
+    const QString home = QDir::homePath() + QLatin1Char('/');
+    const QString current = QDir::currentPath() + QLatin1Char('/');
+    return (current.startsWith(home) ? current : home) + QStringLiteral("Karvel.pdf");
+}
+
 // The paper a document gets where none was chosen: the default printer's, else the usual one
 // where the person lives.
 QPageLayout usualLayout(const QPageSize& defaultPaper) {
@@ -451,6 +460,7 @@ void QtPrinter::setProgress(Progress* progress) {
 std::unique_ptr<QPrinter> QtPrinter::setupCopy() {
     // Made here only: making a printer asks the print system, as the dialog itself does.
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    p->setDocName(QStringLiteral("Karvel"));
     const PrintSetup& s = d->setup;
     if (s.to == PrintSetup::To::Printer)
         p->setPrinterName(s.printer);
@@ -485,9 +495,9 @@ void QtPrinter::applySetup(const QPrinter& chosen) {
     bool otherPrinter = false;
     if (chosen.outputFormat() == QPrinter::PdfFormat) {
         if (offered.format != QPrinter::PdfFormat || chosen.outputFileName() != offered.file) {
+            const QString name = chosen.outputFileName();
             s.to = PrintSetup::To::PdfFile;
-            s.pdfFile =
-                chosen.outputFileName() == offered.file ? QString() : chosen.outputFileName();
+            s.pdfFile = name == offered.file || name == dialogsOwnPdfName() ? QString() : name;
         }
     } else if (offered.format == QPrinter::PdfFormat || chosen.printerName() != offered.printer) {
         s.to = PrintSetup::To::Printer;

@@ -111,9 +111,9 @@ bool QtDesktop::printerSetup(QWidget* parent, QPrinter& printer) {
                       QAbstractPrintDialog::PrintPageRange |
                       QAbstractPrintDialog::PrintCollateCopies);
     dialog.setMinMax(1, 9999);
-    // The free-form page list is the print system's own and would not reach a PDF file: the
-    // range "from ... to" stands for it.
-    for (const char* name : {"pageRange", "pageRangeEdit"})
+    // The free-form page list and the odd/even page set are the print system's own and would not
+    // reach a PDF file: the range "from ... to" stands for them.
+    for (const char* name : {"pagesRadioButton", "pagesLineEdit", "pageSetCombo", "pageSetLabel"})
         if (QWidget* w = dialog.findChild<QWidget*>(QLatin1String(name)))
             w->hide();
     dialog.setWindowTitle(QStringLiteral("プリンタの設定"));

@@ -147,6 +147,9 @@ TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
 // Too little address space for the toolkit's threads: the program says so and ends, rather than
 // wait for ever for a thread that never started.
 TEST(StartUp, ATinyAddressSpaceEndsTheProgramWithAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer's shadow memory does not fit under an address space limit";
+#endif
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

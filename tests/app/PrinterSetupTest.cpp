@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,6 +82,26 @@ TEST_F(PrinterSetup, CopiesOrderAndPagesAreAppliedToAPdfFile) {
         true);
     EXPECT_EQ(printedPages(150), QStringList(2, both[1]));
     EXPECT_EQ(printedPages(150).size(), 6);
+}
+
+// The PDF name the dialog fills in by itself, left as it is, is no choice: documents keep their
+// dated names in the documents folder.
+TEST(PrinterSetupWithoutAPrinter, TheDialogsOwnFileNameIsNoChoice) {
+    TempDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    {
+        QtPrinter printer;
+        const auto setup = printer.setupCopy();
+        if (setup->outputFormat() != QPrinter::PdfFormat)
+            GTEST_SKIP() << "a printer is installed";
+        setup->setOutputFileName(home.file(QStringLiteral("Karvel.pdf")));
+        printer.applySetup(*setup);
+        ASSERT_TRUE(printRows(printer, {QStringLiteral("dated")}, 1));
+        EXPECT_EQ(QFileInfo(printer.writtenFiles().value(0)).absolutePath(),
+                  home.file(QStringLiteral("Documents")));
+    }
+    qputenv("HOME", oldHome);
 }
 
 } // namespace
