@@ -131,8 +131,8 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
         main.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
         for (const QPoint corner :
-             {area.topRight() - QPoint(60, -20), area.bottomLeft() + QPoint(20, -60),
-              area.bottomRight() - QPoint(60, 60)}) {
+             {area.topLeft(), area.topRight() - QPoint(60, -20),
+              area.bottomLeft() + QPoint(20, -60), area.bottomRight() - QPoint(60, 60)}) {
             main.move(corner);
             QString searchStr;
             frmSearch search(&main, searchStr);
@@ -142,6 +142,14 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
             frmVersion about(&main);
             about.show();
             EXPECT_TRUE(settlesInside(about, area)) << qPrintable(screen->name());
+            // Where it fits, its frame's corner is where the layout's offset puts it.
+            if (corner == area.topLeft()) {
+                const std::optional<QRect> mainFrame = managedFrame(main);
+                ASSERT_TRUE(mainFrame);
+                const int offset = twips::toPixels(1200);
+                EXPECT_EQ(managedFrame(about)->topLeft(),
+                          mainFrame->topLeft() + QPoint(offset, offset));
+            }
             // Message boxes, too.
             bool boxInside = false;
             whenModalShown([&](QWidget* modal) {

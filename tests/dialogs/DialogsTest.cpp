@@ -2,6 +2,7 @@
 #include "dialogs/frmSearch.h"
 #include "dialogs/frmSystemSet.h"
 #include "settings/IniSettings.h"
+#include "ui/OnScreen.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,7 +63,7 @@ TEST(frmSystemSet, LoadSelectsOneOptionPerGroupAndNormalises) {
     s.FileSel_mode = 0;
     s.Page_mode = 2;
     frmSystemSet d(&main, s);
-    EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80));
+    EXPECT_EQ(frameCorner(&d, &main), main.pos() + QPoint(80, 80));
     EXPECT_TRUE(d.optAppendMode[0]->isChecked());
     EXPECT_TRUE(d.optFileSelMode[0]->isChecked());
     EXPECT_TRUE(d.optPageMode[1]->isChecked());
