@@ -4,6 +4,7 @@
 #include "frmMain.h"
 #include "printing/QtPrinter.h"
 #include "resources/Pictures.h"
+#include "ui/FitToText.h"
 #include "ui/JapaneseFont.h"
 #include "ui/ModalWindows.h"
 #include "ui/QtDesktop.h"
@@ -53,5 +54,6 @@ void setUpApplication() {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtJapanese);
     QApplication::setFont(withJapaneseFamily(QApplication::font()));
+    keepMenuCaptionsWhole();
     qApp->installEventFilter(new ModalWindowsStayUp(qApp));
 }
