@@ -4,6 +4,7 @@
 // Ctrl+Space, Ctrl+A), and copies the selected rows with the copy key. Only the visible rows are
 // decoded and painted; the selected flags are the document's own.
 #include <QAbstractScrollArea>
+#include <QTimer>
 #include <cstddef>
 
 class LineStore;
@@ -43,6 +44,9 @@ class LineListView : public QAbstractScrollArea {
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void changeEvent(QEvent*) override;
     void scrollContentsBy(int, int) override { viewport()->update(); }
@@ -53,10 +57,17 @@ class LineListView : public QAbstractScrollArea {
     void ensureVisible(std::ptrdiff_t row);
     void selectOnly(std::ptrdiff_t row);
     void selectFromAnchor(std::ptrdiff_t row, bool keepOthers);
+    void dragTo(std::ptrdiff_t row, bool keepOthers);
+    void dragScroll();
     std::ptrdiff_t rows() const;
     int visibleRows() const;
 
     LineStore& store_;
     std::ptrdiff_t current_ = -1;
     std::ptrdiff_t anchor_ = -1;
+    // While a drag-select is held beyond the top or bottom edge, the list scrolls a row a tick
+    // that way (more the farther the mouse is), selecting as it goes.
+    QTimer dragScroll_;
+    int dragBeyond_ = 0; // pixels above (negative) or below (positive) the rows' area
+    bool dragKeepsOthers_ = false;
 };
