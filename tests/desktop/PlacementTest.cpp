@@ -124,6 +124,9 @@ TEST_F(Placement, TheSavedPlaceIsCorrectedAtStartUp) {
 }
 
 TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
+    if (!windowPositionsKnown())
+        GTEST_SKIP() << "the compositor places windows: a program can neither place one nor "
+                        "learn where it is";
     for (QScreen* screen : QGuiApplication::screens()) {
         const QRect area = screen->availableGeometry();
         QWidget main;
@@ -163,6 +166,9 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
 }
 
 TEST_F(Placement, ThePreviewOpensBesideTheMainWindowOnItsScreen) {
+    if (!windowPositionsKnown())
+        GTEST_SKIP() << "the compositor places windows: a program can neither place one nor "
+                        "learn where it is";
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     auto w = start("");
     w->move(area.topRight() - QPoint(w->width() / 2, -10));

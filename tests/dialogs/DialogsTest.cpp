@@ -2,6 +2,7 @@
 #include "dialogs/frmSearch.h"
 #include "dialogs/frmSystemSet.h"
 #include "settings/IniSettings.h"
+#include "support/Activation.h"
 #include "ui/OnScreen.h"
 
 #include <QLineEdit>
@@ -96,7 +97,8 @@ TEST(frmSystemSet, TabVisitsFrame1Frame2OkFrame3) {
     IniSettingsRecord s;
     frmSystemSet d(nullptr, s);
     d.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    activate(d);
     d.optAppendMode[1]->setFocus();
     std::vector<QString> visited;
     for (int i = 0; i < 4; ++i) {

@@ -1,6 +1,7 @@
 #include "listview/LineListView.h"
 #include "document/LineStore.h"
 #include "document/TextRead.h"
+#include "support/Activation.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
@@ -13,14 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Makes w the active window; on a compositor without a seat (where no window is ever activated)
-// as far as the program can tell.
-void activate(QWidget& w) {
-    w.activateWindow();
-    if (!QTest::qWaitFor([&] { return w.isActiveWindow(); }, 1000))
-        QApplication::setActiveWindow(&w);
-}
 
 // Whether this display has a clipboard a program can set and read back (not on a compositor
 // without a seat, which Wayland's clipboard needs).
