@@ -5,6 +5,7 @@
 #include "printing/QtPrinter.h"
 #include "resources/Pictures.h"
 #include "system/RuntimeError.h"
+#include "ui/FitToText.h"
 #include "ui/JapaneseFont.h"
 #include "ui/ModalWindows.h"
 #include "ui/QtDesktop.h"
@@ -78,5 +79,6 @@ void setUpApplication() {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(qtJapanese);
     QApplication::setFont(withJapaneseFamily(QApplication::font()));
+    keepMenuCaptionsWhole();
     qApp->installEventFilter(new ModalWindowsStayUp(qApp));
 }

@@ -23,6 +23,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -386,16 +387,27 @@ void frmMain::mnuFilePaper_Click() {
 
 void frmMain::mnuFilePreview_Click() {
     if (!preview_) {
-        preview_ = new PrintPreview(printer_, this);
-        // Beside the main window, on its screen; later the user's place is kept.
-        preview_->move(frameGeometry().topRight() + QPoint(1, 0));
-        preview_->resize(preview_->size().boundedTo(screen()->availableGeometry().size() * 9 / 10));
-        keepOnScreen(preview_, this);
+        // A pane of the main window beside the list: no window manager can stack it over the
+        // list, and it cannot grow off the screen. It floats only where the platform lets the
+        // program place a window.
+        auto* pane = new QDockWidget(QStringLiteral("印刷プレビュー"), this);
+        pane->setObjectName(QStringLiteral("PrintPreviewPane"));
+        pane->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+        QDockWidget::DockWidgetFeatures features =
+            QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable;
+        if (windowPositionsKnown())
+            features |= QDockWidget::DockWidgetFloatable;
+        pane->setFeatures(features);
+        preview_ = new PrintPreview(printer_, pane);
+        pane->setWidget(preview_);
+        addDockWidget(Qt::RightDockWidgetArea, pane);
+        resizeDocks({pane}, {width() / 2}, Qt::Horizontal);
     }
     preview_->refresh();
-    preview_->show();
-    preview_->raise();
-    preview_->activateWindow();
+    auto* pane = static_cast<QDockWidget*>(preview_->parentWidget());
+    pane->show();
+    pane->raise();
+    preview_->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::refreshPreview() {

@@ -43,6 +43,8 @@ LineListView::LineListView(LineStore& store, QWidget* parent)
     updateScrollBars();
     connect(this, &LineListView::currentRowChanged, this,
             [this](std::ptrdiff_t row) { notifyCurrentRow(this, row); });
+    dragScroll_.setInterval(50);
+    connect(&dragScroll_, &QTimer::timeout, this, &LineListView::dragScroll);
 }
 
 std::ptrdiff_t LineListView::rows() const {
@@ -304,17 +306,58 @@ void LineListView::mousePressEvent(QMouseEvent* e) {
 void LineListView::mouseMoveEvent(QMouseEvent* e) {
     if (!(e->buttons() & Qt::LeftButton) || rows() == 0)
         return;
-    const int y = std::clamp(int(e->position().y()), 0, viewport()->height() - 1);
+    const int y = int(e->position().y());
+    dragKeepsOthers_ = e->modifiers() & Qt::ControlModifier;
+    dragBeyond_ = y < 0 ? y : std::max(0, y - viewport()->height() + 1);
+    if (dragBeyond_ != 0) {
+        if (!dragScroll_.isActive()) {
+            dragScroll_.start();
+            dragScroll();
+        }
+        return;
+    }
+    dragScroll_.stop();
     std::ptrdiff_t row = rowAt(y);
     if (row < 0)
         row = rows() - 1;
-    if (e->position().y() < 0 && row > 0)
-        --row;
+    dragTo(row, dragKeepsOthers_);
+}
+
+void LineListView::mouseReleaseEvent(QMouseEvent* e) {
+    dragScroll_.stop();
+    e->accept();
+}
+
+void LineListView::dragTo(std::ptrdiff_t row, bool keepOthers) {
+    row = std::clamp<std::ptrdiff_t>(row, 0, rows() - 1);
     if (row == current_)
         return;
-    const Changes changes = selectFromAnchor(row, e->modifiers() & Qt::ControlModifier);
+    const Changes changes = selectFromAnchor(row, keepOthers);
     setCurrent(row);
     finishEdit(changes);
+}
+
+void LineListView::dragScroll() {
+    if (dragBeyond_ == 0 || rows() == 0) {
+        dragScroll_.stop();
+        return;
+    }
+    const int step = 1 + std::abs(dragBeyond_) / rowHeight();
+    const std::ptrdiff_t from = dragBeyond_ < 0 ? topRow() : topRow() + visibleRows() - 1;
+    dragTo(from + (dragBeyond_ < 0 ? -step : step), dragKeepsOthers_);
+}
+
+void LineListView::focusInEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusInEvent(e);
+    if (current_ >= 0)
+        viewport()->update(rowRect(current_)); // the outline, whatever moved the focus
+}
+
+void LineListView::focusOutEvent(QFocusEvent* e) {
+    QAbstractScrollArea::focusOutEvent(e);
+    dragScroll_.stop();
+    if (current_ >= 0)
+        viewport()->update(rowRect(current_));
 }
 
 void LineListView::keyPressEvent(QKeyEvent* e) {

@@ -4,6 +4,7 @@
 // Ctrl+Space, Ctrl+A), and copies the selected rows with the copy key. Only the visible rows are
 // decoded and painted; the selected flags are the document's own.
 #include <QAbstractScrollArea>
+#include <QTimer>
 #include <cstddef>
 #include <vector>
 
@@ -51,6 +52,9 @@ class LineListView : public QAbstractScrollArea {
     void resizeEvent(QResizeEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void changeEvent(QEvent*) override;
     void focusInEvent(QFocusEvent*) override;
@@ -74,6 +78,8 @@ class LineListView : public QAbstractScrollArea {
     void finishEdit(const Changes& changes);
     // Tells screen readers the current row's state and how many rows are selected.
     void tellSelectedCount();
+    void dragTo(std::ptrdiff_t row, bool keepOthers);
+    void dragScroll();
     std::ptrdiff_t rows() const;
     int visibleRows() const;
 
@@ -82,4 +88,9 @@ class LineListView : public QAbstractScrollArea {
     std::ptrdiff_t current_ = -1;
     std::ptrdiff_t anchor_ = -1;
     bool countUnheard_ = false; // the selected count waits for the list to have the focus
+    // While a drag-select is held beyond the top or bottom edge, the list scrolls a row a tick
+    // that way (more the farther the mouse is), selecting as it goes.
+    QTimer dragScroll_;
+    int dragBeyond_ = 0; // pixels above (negative) or below (positive) the rows' area
+    bool dragKeepsOthers_ = false;
 };

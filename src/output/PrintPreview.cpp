@@ -1,5 +1,6 @@
 #include "PrintPreview.h"
 
+#include <QDockWidget>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -64,12 +65,13 @@ void SheetView::paintEvent(QPaintEvent*) {
     }
 }
 
-PrintPreview::PrintPreview(Printer& printer, QWidget* parent)
-    : QWidget(parent, Qt::Window), printer_(printer) {
+PrintPreview::PrintPreview(Printer& printer, QWidget* parent) : QWidget(parent), printer_(printer) {
     setObjectName(QStringLiteral("PrintPreview"));
     setWindowTitle(QStringLiteral("印刷プレビュー"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
     scroll_ = new QScrollArea(this);
+    // The scroll area would take the page keys for itself.
+    scroll_->installEventFilter(this);
     scroll_->setWidgetResizable(true);
     view_ = new SheetView;
     scroll_->setWidget(view_);
@@ -103,7 +105,6 @@ PrintPreview::PrintPreview(Printer& printer, QWidget* parent)
     connect(actual, &QPushButton::clicked, this, [this] { zoom(false); });
     connect(previous_, &QPushButton::clicked, this, [this] { turn(-1); });
     connect(next_, &QPushButton::clicked, this, [this] { turn(1); });
-    resize(480, 640);
     refresh();
 }
 
@@ -144,18 +145,32 @@ void PrintPreview::showSheet() {
     next_->setEnabled(sheet_ + 1 < sheets_.sheets);
 }
 
-void PrintPreview::keyPressEvent(QKeyEvent* e) {
-    switch (e->key()) {
+bool PrintPreview::takeKey(int key) {
+    switch (key) {
     case Qt::Key_Escape:
-        close();
-        return;
+        // The pane it sits in, or itself.
+        (qobject_cast<QDockWidget*>(parentWidget()) ? parentWidget() : this)->close();
+        return true;
     case Qt::Key_PageUp:
         turn(-1);
-        return;
+        return true;
     case Qt::Key_PageDown:
         turn(1);
-        return;
+        return true;
     default:
-        QWidget::keyPressEvent(e);
+        return false;
     }
+}
+
+void PrintPreview::keyPressEvent(QKeyEvent* e) {
+    if (!takeKey(e->key()))
+        QWidget::keyPressEvent(e);
+}
+
+bool PrintPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier &&
+        takeKey(static_cast<QKeyEvent*>(event)->key()))
+        return true;
+    return QWidget::eventFilter(watched, event);
 }

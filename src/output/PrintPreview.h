@@ -1,8 +1,9 @@
 #pragma once
-// The open sheet before it is ejected: a window of its own (it stays open while the person keeps
-// working) that draws the sheets printed since the last eject from the printer's record of what
-// it drew, on the paper they go to, with the number of lines on the last sheet and roughly how
-// many more fit.
+// The open sheet before it is ejected: a pane beside the list (it stays open while the person
+// keeps working) that draws the sheets printed since the last eject from the printer's record of
+// what it drew, on the paper they go to, with the number of lines on the last sheet and roughly
+// how many more fit. PageUp and PageDown turn the sheets wherever the focus is inside it; Esc
+// closes it (the pane holding it).
 #include "printing/Printer.h"
 
 #include <QWidget>
@@ -41,8 +42,10 @@ class PrintPreview : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool takeKey(int key);
     void turn(int by);
     void zoom(bool fit);
     void showSheet();

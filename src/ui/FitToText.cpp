@@ -1,14 +1,18 @@
 #include "FitToText.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -171,4 +175,36 @@ int labelWidthFor(const QLabel* label, const QString& text, int widthNow) {
 
 QSize fitChildrenToText(QWidget* window) {
     return fitted(window);
+}
+
+namespace {
+
+class WholeMenuCaptions : public QProxyStyle {
+  public:
+    using QProxyStyle::QProxyStyle;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        QSize sized = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (type != CT_MenuItem || !item)
+            return sized;
+        const QString caption = item->text.section(QLatin1Char('\t'), 0, 0);
+        if (caption.isEmpty())
+            return sized;
+        QFont drawn = item->font;
+        drawn.setPointSizeF(QFontInfo(item->font).pointSizeF());
+        const int needed = int(std::ceil(QFontMetricsF(drawn).horizontalAdvance(caption)));
+        const int given = item->fontMetrics.size(Qt::TextShowMnemonic, caption).width();
+        sized.rwidth() += std::max(0, needed - given + 1);
+        return sized;
+    }
+};
+
+} // namespace
+
+void keepMenuCaptionsWhole() {
+    if (dynamic_cast<WholeMenuCaptions*>(QApplication::style()))
+        return;
+    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    QApplication::setStyle(new WholeMenuCaptions(base));
 }

@@ -27,3 +27,10 @@ int labelWidthFor(const QLabel* label, const QString& text, int widthNow);
 // Grows the children of window (and of frames inside it) to fit their texts and returns the size
 // window needs to hold them with the margins it was drawn with. The window itself is not resized.
 QSize fitChildrenToText(QWidget* window);
+
+// Menus sized for their whole captions. At a font size that comes to a fractional pixel size
+// (11 points at 96 dpi, as GNOME delivers through the GTK platform theme), the menu is sized in
+// the font's nominal size without the mnemonic's '&', while the style draws in the size the font
+// resolves to and cuts to the room with the '&' counted: the caption is drawn shortened with
+// "…". Installs, once, a style over the application's that gives menu items that room.
+void keepMenuCaptionsWhole();

@@ -23,8 +23,10 @@ FixedDialog::FixedDialog(QWidget* mainWindow, const QString& caption, int client
 
 void FixedDialog::placeBesideMainWindow(int offsetTwips) {
     if (mainWindow_)
-        move(mainWindow_->pos() +
-             QPoint(twips::toPixels(offsetTwips), twips::toPixels(offsetTwips)));
+        moveFrameTo(this,
+                    frameCorner(mainWindow_, nullptr) +
+                        QPoint(twips::toPixels(offsetTwips), twips::toPixels(offsetTwips)),
+                    mainWindow_);
 }
 
 void FixedDialog::showEvent(QShowEvent* event) {

@@ -16,7 +16,8 @@ class FixedDialog : public QDialog {
     FixedDialog(QWidget* mainWindow, const QString& caption, int clientWidth, int clientHeight,
                 bool toolWindow = false);
 
-    // Moves the dialog this many twips right of and below the main window's top-left corner.
+    // Moves the dialog's frame this many twips right of and below the main window's frame's
+    // top-left corner.
     void placeBesideMainWindow(int offsetTwips);
 
     // Creates a child widget at a twips rectangle (relative to parent).

@@ -68,6 +68,35 @@ QMargins frameMargins(const QWidget* window, const QWidget* owner) {
             border};
 }
 
+namespace {
+
+// A created window whose frame Qt does not know yet is placed by its client area.
+bool placedByClientArea(const QWidget* window) {
+    return window->testAttribute(Qt::WA_WState_Created) &&
+           window->frameGeometry() == window->geometry();
+}
+
+} // namespace
+
+QPoint frameCorner(const QWidget* window, const QWidget* owner) {
+    if (!placedByClientArea(window))
+        return window->pos();
+    const QMargins m = frameMargins(window, owner);
+    return window->pos() - QPoint(m.left(), m.top());
+}
+
+void moveFrameTo(QWidget* window, QPoint corner, const QWidget* owner) {
+    // Qt's own placing by the frame before the frame is known is not kept to by every
+    // platform: the window is created first, and placed by its client area.
+    window->winId();
+    if (!placedByClientArea(window)) {
+        window->move(corner);
+        return;
+    }
+    const QMargins m = frameMargins(window, owner);
+    window->move(corner + QPoint(m.left(), m.top()));
+}
+
 void keepOnScreen(QWidget* window, const QWidget* owner) {
     // The screen the owner shows the most of.
     const QList<QScreen*> screens = QGuiApplication::screens();
@@ -79,11 +108,10 @@ void keepOnScreen(QWidget* window, const QWidget* owner) {
     if (!screen)
         return;
     const QMargins m = frameMargins(window, owner);
-    // pos() is where the frame's corner goes.
-    const QRect frame(window->pos(), window->size().grownBy(m));
+    const QRect frame(frameCorner(window, owner), window->size().grownBy(m));
     const QRect kept = keptInside(frame, screen->availableGeometry());
     if (kept.topLeft() != frame.topLeft())
-        window->move(kept.topLeft());
+        moveFrameTo(window, kept.topLeft(), owner);
 }
 
 QList<QRect> availableAreas() {

@@ -26,6 +26,13 @@ QRect restoredFrame(QRect frame, const QList<QRect>& areas, int inset, int shrin
 // estimated from the owner's frame (or the style's title bar) before.
 QMargins frameMargins(const QWidget* window, const QWidget* owner);
 
+// Where the top-left corner of a top-level window's frame is (not yet shown: will be), and
+// moving the window so that its frame's corner goes to a point. Before the window manager has
+// framed it, a created window is placed by its client area, the frame estimated as
+// frameMargins says.
+QPoint frameCorner(const QWidget* window, const QWidget* owner);
+void moveFrameTo(QWidget* window, QPoint corner, const QWidget* owner);
+
 // Moves a top-level window (not yet shown or shown) inside the available area of the screen its
 // owner is on, or its own screen without an owner.
 void keepOnScreen(QWidget* window, const QWidget* owner);

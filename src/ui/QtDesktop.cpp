@@ -75,7 +75,8 @@ void setUpFileDialog(QFileDialog& dialog, const QString& filter, const QString& 
 } // namespace
 
 QString QtDesktop::openFileName(QWidget* parent, const QString& filter) {
-    QFileDialog dialog(parent);
+    // Qt's own dialog titles itself; a platform theme's native one (GTK's) would have no title.
+    QFileDialog dialog(parent, QFileDialog::tr("Open"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     setUpFileDialog(dialog, filter, lastFolder_);

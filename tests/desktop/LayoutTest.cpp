@@ -20,6 +20,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPaintEngine>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyleOption>
@@ -171,6 +174,61 @@ TEST_P(Layout, StatusPanelsHoldTheirWidestTexts) {
     clock->setText(QStringLiteral("20:08"));
     w.findChild<QLabel*>(QStringLiteral("FontSize"))->setText(QStringLiteral(" 10.5pts."));
     expectTidy(w.statusBar(), GetParam());
+}
+
+// The texts a widget draws, as it paints itself.
+class DrawnTexts : public QPaintDevice, QPaintEngine {
+  public:
+    explicit DrawnTexts(QSize size) : size_(size) {}
+    QStringList texts;
+    QPaintEngine* paintEngine() const override { return const_cast<DrawnTexts*>(this); }
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    void updateState(const QPaintEngineState&) override {}
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawTextItem(const QPointF&, const QTextItem& item) override { texts += item.text(); }
+    Type type() const override { return User; }
+
+  protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+        case PdmWidth:
+            return size_.width();
+        case PdmHeight:
+            return size_.height();
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 1;
+        }
+    }
+
+  private:
+    QSize size_;
+};
+
+TEST_P(Layout, MenuCaptionsAreWhole) {
+    TempDir dir;
+    frmMain w(dir.path(), desktop, printer);
+    w.show();
+    for (QAction* top : w.menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        menu->popup(w.mapToGlobal(QPoint(0, 0)));
+        DrawnTexts drawn(menu->size());
+        menu->render(&drawn);
+        menu->hide();
+        for (const QString& text : drawn.texts)
+            EXPECT_FALSE(text.contains(QChar(0x2026)))
+                << qPrintable(text) << " at " << GetParam() << " pt";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DesktopFontSizes, Layout, ::testing::Values(9.0, 11.0, 12.0));

@@ -2,6 +2,8 @@
 #include "dialogs/frmSearch.h"
 #include "dialogs/frmSystemSet.h"
 #include "settings/IniSettings.h"
+#include "support/Activation.h"
+#include "ui/OnScreen.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,7 +64,7 @@ TEST(frmSystemSet, LoadSelectsOneOptionPerGroupAndNormalises) {
     s.FileSel_mode = 0;
     s.Page_mode = 2;
     frmSystemSet d(&main, s);
-    EXPECT_EQ(d.pos(), main.pos() + QPoint(80, 80));
+    EXPECT_EQ(frameCorner(&d, &main), main.pos() + QPoint(80, 80));
     EXPECT_TRUE(d.optAppendMode[0]->isChecked());
     EXPECT_TRUE(d.optFileSelMode[0]->isChecked());
     EXPECT_TRUE(d.optPageMode[1]->isChecked());
@@ -95,7 +97,8 @@ TEST(frmSystemSet, TabVisitsFrame1Frame2OkFrame3) {
     IniSettingsRecord s;
     frmSystemSet d(nullptr, s);
     d.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    activate(d);
     d.optAppendMode[1]->setFocus();
     std::vector<QString> visited;
     for (int i = 0; i < 4; ++i) {

@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -195,7 +196,7 @@ TEST_F(PdfPrinting, TheLinesThatStillFitFillTheSheetExactly) {
     }
 }
 
-// The window opens at the open sheet, turns the sheets with the page keys and tells how many
+// The preview opens at the open sheet, turns the sheets with the page keys and tells how many
 // lines are on the open sheet and how many more fit.
 TEST_F(PdfPrinting, ThePreviewTurnsTheSheetsAndTellsWhatStillFits) {
     QWidget owner;
@@ -212,9 +213,11 @@ TEST_F(PdfPrinting, ThePreviewTurnsTheSheetsAndTellsWhatStillFits) {
     EXPECT_EQ(preview->summary(), QStringLiteral("%1 行印字済み・あと約 %2 行")
                                       .arg(open.linesOnLastSheet)
                                       .arg(open.linesThatStillFit));
-    QTest::keyClick(preview, Qt::Key_PageUp);
+    // The keys reach it where a click leaves the focus: in the sheet's scroll area.
+    auto* sheetArea = preview->findChild<QScrollArea*>();
+    QTest::keyClick(sheetArea, Qt::Key_PageUp);
     EXPECT_EQ(preview->sheet(), open.sheets - 2);
-    QTest::keyClick(preview, Qt::Key_PageDown);
+    QTest::keyClick(sheetArea, Qt::Key_PageDown);
     EXPECT_EQ(preview->sheet(), open.sheets - 1);
     ASSERT_TRUE(printer.endDoc());
     preview->refresh();
