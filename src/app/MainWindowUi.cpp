@@ -123,6 +123,9 @@ void frmMain::buildToolbar() {
         if (QWidget* button = bar->widgetForAction(action))
             button->setAccessibleName(action->toolTip());
     }
+    // The button Qt shows for the buttons a narrow window hides has no name of its own.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("その他のボタン"));
     connect(bar, &QToolBar::actionTriggered, this, &frmMain::ToolbarMain_ButtonClick);
 }
 

@@ -23,8 +23,7 @@ frmVersion::frmVersion(QWidget* mainWindow)
     auto* frame = add<QGroupBox>(this, "Frame1", {120, 1200, 3495, 1815});
     auto* label = add<QLabel>(frame, "Label1", {240, 240, 2055, 255});
     label->setText(QStringLiteral("Karvel Version 3.00"));
-    auto* line = add<QFrame>(frame, "Line1", {120, 840, 3240, 30});
-    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    addRule(frame, "Line1", {120, 840, 3240, 30});
     auto* ok = addButton("cmdOk", QStringLiteral("OK"), {1920, 3120, 1695, 375});
     connect(ok, &QPushButton::clicked, this, &frmVersion::cmdOk_Click);
     setTabOrder(ok, ok);

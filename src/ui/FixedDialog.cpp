@@ -5,6 +5,8 @@
 #include "OnScreen.h"
 #include "Twips.h"
 
+#include <QAccessibleWidget>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,32 @@ FixedDialog::FixedDialog(QWidget* mainWindow, const QString& caption, int client
     setFixedSize(twips::toPixels(clientWidth), twips::toPixels(clientHeight));
     setModal(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+namespace {
+
+constexpr char kRuleProperty[] = "karvelRule";
+
+QAccessibleInterface* ruleAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("QFrame") && object->property(kRuleProperty).toBool())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
+    return nullptr;
+}
+
+} // namespace
+
+QFrame* FixedDialog::addRule(QWidget* parent, const char* name, QRect twipsRect) {
+    static const bool installed = [] {
+        QAccessible::installFactory(ruleAccessible);
+        return true;
+    }();
+    (void)installed;
+    auto* rule = new QFrame(parent);
+    rule->setProperty(kRuleProperty, true); // before anything asks for its interface
+    rule->setObjectName(QLatin1String(name));
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    place(rule, twipsRect);
+    return rule;
 }
 
 void FixedDialog::placeBesideMainWindow(int offsetTwips) {

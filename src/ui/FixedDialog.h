@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QRect>
 
+class QFrame;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -30,6 +31,8 @@ class FixedDialog : public QDialog {
     QPushButton* addButton(const char* name, const QString& caption, QRect twipsRect);
     // A text box that takes text of any length (Qt cuts at 32,767 characters by default).
     QLineEdit* addTextBox(const char* name, QRect twipsRect);
+    // A sunken horizontal rule, which screen readers read as a separator (not as a frame).
+    QFrame* addRule(QWidget* parent, const char* name, QRect twipsRect);
     static void place(QWidget* w, QRect twipsRect);
 
     // Enter in box is swallowed and moves the focus to target.
