@@ -4,6 +4,7 @@
 #include "frmMain.h"
 #include "printing/QtPrinter.h"
 #include "resources/Pictures.h"
+#include "system/FileIO.h"
 #include "system/RuntimeError.h"
 #include "ui/FitToText.h"
 #include "ui/JapaneseFont.h"
@@ -11,7 +12,6 @@
 #include "ui/QtDesktop.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
@@ -45,7 +45,7 @@ int runProgram(int argc, char* argv[], const std::function<void(QWidget&)>& show
     // file name.
     QStringList words;
     for (int i = 1; i < argc; ++i)
-        words << QFile::decodeName(argv[i]);
+        words << fileNameFromBytes(argv[i]);
     const QString commandLine = words.join(QLatin1Char(' '));
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);

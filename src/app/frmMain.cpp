@@ -17,6 +17,7 @@
 #include "system/FileIO.h"
 #include "system/ProgramFiles.h"
 #include "system/RuntimeError.h"
+#include "text/Cp932.h"
 #include "ui/Desktop.h"
 #include "ui/OnScreen.h"
 #include "ui/Twips.h"
@@ -271,7 +272,7 @@ bool frmMain::text_read(const QString& fileName, const FormatChoice& choice) {
 }
 
 void frmMain::file_open() {
-    const QString name = desktop_.openFileName(this, textFileFilter());
+    const QString name = fileNameOnDisk(desktop_.openFileName(this, textFileFilter()));
     if (!name.isEmpty())
         openNamedFile(name);
 }
@@ -287,14 +288,21 @@ void frmMain::readAgainAs(const FormatChoice& choice) {
 // stopped: then the window stays as it was).
 void frmMain::openNamedFile(const QString& name) {
     if (text_read(name))
-        setWindowTitle(QStringLiteral("Karvel -") + name + QStringLiteral("-"));
+        setWindowTitle(QStringLiteral("Karvel -") + cp932::fileNameText(name) +
+                       QStringLiteral("-"));
 }
 
 namespace {
-// The one local file a drop carries, or "" for several files or anything else.
+// The one local file a drop carries, or "" for several files or anything else. The name comes
+// from the address's percent-encoded bytes, which hold it whole also where it is not UTF-8.
 QString droppedFile(const QMimeData* data) {
     const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
-    return urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+    if (urls.size() != 1 || !urls[0].isLocalFile())
+        return QString();
+    if (!urls[0].host().isEmpty())
+        return urls[0].toLocalFile();
+    return fileNameFromBytes(
+        QByteArray::fromPercentEncoding(urls[0].path(QUrl::FullyEncoded).toLatin1()));
 }
 } // namespace
 
@@ -428,7 +436,8 @@ void frmMain::mnuFileWrite_Click() {
 void frmMain::text_fileout() {
     if (work_.running())
         return;
-    const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
+    const QString name =
+        fileNameOnDisk(desktop_.saveFileName(this, outputDialogTitle(), textFileFilter()));
     if (name.isEmpty())
         return;
     ErrorCode err;

@@ -4,15 +4,16 @@
 #include "system/FileIO.h"
 #include "system/Progress.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace {
 
 // Whether the output file will start empty (replaced, new or empty), so it takes a byte order
 // mark; looked at before opening, which replaces it.
 bool startsEmpty(const QString& path, bool append) {
-    const QFileInfo info(path);
-    return !append || !info.exists() || (info.isFile() && info.size() == 0);
+    struct stat st {};
+    return !append || ::stat(fileNameBytes(path).constData(), &st) != 0 ||
+           (S_ISREG(st.st_mode) && st.st_size == 0);
 }
 
 ErrorCode writeMark(OutputFile& file, bool empty, TextEncoding encoding) {

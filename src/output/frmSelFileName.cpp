@@ -2,6 +2,7 @@
 
 #include "OutputRules.h"
 #include "settings/IniSettings.h"
+#include "system/FileIO.h"
 #include "ui/Desktop.h"
 #include "ui/LongWork.h"
 
@@ -34,7 +35,8 @@ void frmSelFileName::Form_Load() {
 }
 
 void frmSelFileName::cmdChange_Click() {
-    const QString name = desktop_.saveFileName(this, outputDialogTitle(), textFileFilter());
+    const QString name =
+        fileNameOnDisk(desktop_.saveFileName(this, outputDialogTitle(), textFileFilter()));
     if (!name.isEmpty())
         txtSelFileName->setText(name);
 }

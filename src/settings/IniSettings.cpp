@@ -71,13 +71,13 @@ ErrorCode readLine(QByteArrayView line, IniFileSettings& out) {
             continue;
         const QByteArrayView value = line.sliced(key.size());
         if (k.key == IniKey::FontName || k.key == IniKey::SelFileName) {
-            QString text =
-                k.exact ? QString::fromUtf8(QByteArray::fromPercentEncoding(value.toByteArray()))
-                        : cp932::decode(value.data(), value.size());
+            const QByteArray exact = QByteArray::fromPercentEncoding(value.toByteArray());
             if (k.key == IniKey::FontName)
-                out.fontName = std::move(text);
-            else
-                out.settings.SelFileName = std::move(text);
+                out.fontName =
+                    k.exact ? QString::fromUtf8(exact) : cp932::decode(value.data(), value.size());
+            else // the exact form of a file name is its bytes
+                out.settings.SelFileName =
+                    k.exact ? fileNameFromBytes(exact) : cp932::decode(value.data(), value.size());
             continue;
         }
         ErrorCode err;
@@ -169,7 +169,8 @@ QByteArray iniFileContent(const IniWriteState& s) {
     };
     // A name code page 932 holds is stored as it is; any other also in an exact form after it,
     // which older readers skip.
-    auto name = [&line](const char* key, const char* exactKey, const QString& value) {
+    auto name = [&line](const char* key, const char* exactKey, const QString& value,
+                        const QByteArray& exact) {
         const std::optional<QByteArray> bytes = cp932::encode(value);
         if (bytes && cp932::decode(*bytes) == value && !bytes->contains('\r') &&
             !bytes->contains('\n')) {
@@ -179,7 +180,7 @@ QByteArray iniFileContent(const IniWriteState& s) {
         QByteArray lossy = cp932::encodeLossy(value);
         lossy.replace('\r', '?').replace('\n', '?');
         line(key, lossy);
-        line(exactKey, value.toUtf8().toPercentEncoding(printableAscii()));
+        line(exactKey, exact.toPercentEncoding(printableAscii()));
     };
     out += "[Karvel]\r\n";
     line("Append_mode=", printForm(s.settings.Append_mode, numbers::Double));
@@ -190,10 +191,11 @@ QByteArray iniFileContent(const IniWriteState& s) {
         line("Height=", printForm(s.height, numbers::Single));
         line("Width=", printForm(s.width, numbers::Single));
     }
-    name("FontName=", "FontName.UTF-8=", s.fontName);
+    name("FontName=", "FontName.UTF-8=", s.fontName, s.fontName.toUtf8());
     line("FontSize=", printForm(s.fontSize, numbers::Single));
     line("FileSel_mode=", printForm(s.settings.FileSel_mode, numbers::Double));
-    name("SelFileName=", "SelFileName.UTF-8=", s.settings.SelFileName);
+    name("SelFileName=", "SelFileName.UTF-8=", s.settings.SelFileName,
+         fileNameBytes(s.settings.SelFileName));
     return out;
 }
 

@@ -49,7 +49,7 @@ struct IniWriteState {
 
 // Names (FontName, SelFileName) that code page 932 cannot hold exactly are written twice: as
 // code page 932 with '?' for what it lacks, then percent-encoded UTF-8 under "Name.UTF-8=",
-// which reads back identical.
+// which reads back identical (for SelFileName: the file name's bytes, UTF-8 or not).
 QByteArray iniFileContent(const IniWriteState& state);
 
 // Writes the file; failures are silent (returns false).

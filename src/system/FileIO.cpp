@@ -5,11 +5,12 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <sys/file.h>
@@ -140,6 +141,102 @@ ErrorCode readUnsized(int fd, const QString& path, std::size_t slack, ByteBuffer
 
 } // namespace
 
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00; // a byte b (0x80..0xFF) not in UTF-8 is U+DC00 + b
+
+// The length of the valid UTF-8 sequence at p (shortest form, no surrogates, at most U+10FFFF),
+// or 0.
+int utf8SequenceLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char b = p[0];
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        length = 2;
+    else if (b >= 0xE0 && b <= 0xEF)
+        length = 3, low = b == 0xE0 ? 0xA0 : 0x80, high = b == 0xED ? 0x9F : 0xBF;
+    else if (b >= 0xF0 && b <= 0xF4)
+        length = 4, low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+    else
+        return 0;
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i)
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    return length;
+}
+
+bool isEscapedByte(char16_t c) {
+    return c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF;
+}
+
+} // namespace
+
+QString fileNameFromBytes(QByteArrayView bytes) {
+    QString name;
+    name.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+        const auto* run = p; // valid UTF-8 up to p
+        int length = 0;
+        while (p < end && (length = utf8SequenceLength(p, end)) > 0)
+            p += length;
+        name += QString::fromUtf8(reinterpret_cast<const char*>(run), p - run);
+        if (p < end)
+            name += QChar(char16_t(kEscapeBase + *p++));
+    }
+    return name;
+}
+
+QByteArray fileNameBytes(QStringView name) {
+    QByteArray bytes;
+    qsizetype run = 0; // ordinary text from run up to i
+    for (qsizetype i = 0; i <= name.size(); ++i) {
+        // A low surrogate after a high one is half of a pair, not an escaped byte.
+        const bool escaped = i < name.size() && isEscapedByte(name[i].unicode()) &&
+                             (i == 0 || !name[i - 1].isHighSurrogate());
+        if (i < name.size() && !escaped)
+            continue;
+        bytes += name.sliced(run, i - run).toUtf8();
+        if (escaped)
+            bytes += char(name[i].unicode() - kEscapeBase);
+        run = i + 1;
+    }
+    return bytes;
+}
+
+QString fileNameOnDisk(const QString& name) {
+    if (!name.contains(QChar::ReplacementCharacter))
+        return name;
+    QByteArray path = name.startsWith(QLatin1Char('/')) ? QByteArray("/") : QByteArray();
+    const QStringList parts = name.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        QByteArray entry = fileNameBytes(part);
+        struct stat st {};
+        if (part.contains(QChar::ReplacementCharacter) &&
+            ::lstat((path + entry).constData(), &st) != 0) {
+            if (DIR* dir = ::opendir(path.isEmpty() ? "." : path.constData())) {
+                while (const dirent* e = ::readdir(dir))
+                    if (QString::fromUtf8(e->d_name) == part) {
+                        entry = e->d_name;
+                        break;
+                    }
+                ::closedir(dir);
+            }
+        }
+        path += entry;
+        if (&part != &parts.constLast())
+            path += '/';
+    }
+    if (name.endsWith(QLatin1Char('/')))
+        path += '/';
+    return fileNameFromBytes(path);
+}
+
 UniqueFd::UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -176,7 +273,7 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
         result.openError = ErrorCode::BadFileName;
         return result;
     }
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fileNameBytes(path);
     const UniqueFd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd) {
         result.openError = ErrorCode::fromErrno(errno, path);
@@ -244,6 +341,18 @@ FileReadResult readWholeFile(const QString& path, std::size_t slack, ReadObserve
 }
 
 namespace {
+
+// A name's bytes, from the root.
+QByteArray absoluteNameBytes(const QString& path) {
+    QByteArray bytes = fileNameBytes(path);
+    if (bytes.startsWith('/'))
+        return bytes;
+    char cwd[PATH_MAX];
+    if (!::getcwd(cwd, sizeof cwd))
+        return bytes;
+    QByteArray dir(cwd);
+    return dir.endsWith('/') ? dir + bytes : dir + '/' + bytes;
+}
 
 // The file a path names once every symbolic link is followed (also a link whose target does not
 // exist yet); the path itself when it is no link.
@@ -319,7 +428,7 @@ bool rewriteInPlace(const QByteArray& native, const QByteArray& bytes) {
 } // namespace
 
 bool replaceFileContent(const QString& path, const QByteArray& bytes) {
-    const QByteArray native = followLinks(QFile::encodeName(QFileInfo(path).absoluteFilePath()));
+    const QByteArray native = followLinks(absoluteNameBytes(path));
     struct stat old {};
     const bool exists = ::stat(native.constData(), &old) == 0;
     // A file its owner protected from writing, or that this user may not write, stays as it is.
@@ -353,7 +462,7 @@ ErrorCode OutputFile::open(const QString& path, bool append) {
     path_ = path;
     if (path.isEmpty() || path.contains(QChar(0)))
         return ErrorCode::BadFileName;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fileNameBytes(path);
     // Opened without blocking, so a FIFO with no reader cannot hang the program; anything but
     // a regular file (or /dev/null) is refused before a byte is written or anything truncated.
     UniqueFd fd(::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
@@ -365,8 +474,7 @@ ErrorCode OutputFile::open(const QString& path, bool append) {
     // Content to replace goes aside first (not for a file of several names, which a new file
     // would part from the others).
     if (!append && S_ISREG(st.st_mode) && st.st_size > 0 && st.st_nlink == 1) {
-        const QByteArray target =
-            followLinks(QFile::encodeName(QFileInfo(path).absoluteFilePath()));
+        const QByteArray target = followLinks(absoluteNameBytes(path));
         if (UniqueFd aside = tempBeside(target, &st, temp_); aside) {
             fd = std::move(aside);
             target_ = target;

@@ -11,6 +11,19 @@
 #include <sys/types.h>
 #include <vector>
 
+// File names as the file system has them: bytes, mostly UTF-8 but not always (a Windows
+// archive unpacks to Shift-JIS names). The program holds a name as text in which each byte that
+// is not part of valid UTF-8 stands as the lone surrogate U+DC80 + (byte - 0x80), so that every
+// name converts back to its exact bytes. These two are the only conversions between names and
+// the file system's bytes.
+QString fileNameFromBytes(QByteArrayView bytes);
+QByteArray fileNameBytes(QStringView name);
+
+// A name the toolkit decoded with U+FFFD for bytes that are not UTF-8 (its file dialogs): each
+// part that does not exist as given is matched against its folder's entries, read the same way.
+// The name as given where nothing matches.
+QString fileNameOnDisk(const QString& name);
+
 // Frees a buffer of the size it was allocated with.
 struct BufferRelease {
     std::size_t size = 0;

@@ -1,8 +1,24 @@
 #include "RuntimeError.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "FileIO.h"
+
 #include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+
+// Whether the folder a file name is in exists.
+bool folderExists(const QString& path) {
+    const QByteArray name = fileNameBytes(path);
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : name.left(slash);
+    struct stat st {};
+    return ::stat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
 
 QString ErrorCode::description() const {
     switch (value_) {
@@ -36,7 +52,7 @@ QString ErrorCode::description() const {
 ErrorCode ErrorCode::fromErrno(int err, const QString& path) {
     switch (err) {
     case ENOENT:
-        if (!path.isEmpty() && !QFileInfo(path).absoluteDir().exists())
+        if (!path.isEmpty() && !folderExists(path))
             return PathNotFound;
         return FileNotFound;
     case ENOTDIR:

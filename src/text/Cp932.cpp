@@ -1,5 +1,8 @@
 #include "Cp932.h"
 
+#include "system/FileIO.h"
+
+#include <QStringList>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -204,6 +207,18 @@ QByteArray encodeLossy(QStringView text) {
             out.append(reinterpret_cast<const char*>(forms[0].bytes), forms[0].length);
     }
     return out;
+}
+
+QString fileNameText(const QString& name) {
+    QStringList parts = name.split(QLatin1Char('/'));
+    for (QString& part : parts) {
+        const QByteArray bytes = fileNameBytes(part);
+        if (fileNameFromBytes(bytes) == QString::fromUtf8(bytes))
+            continue; // UTF-8
+        const QString text = decode(bytes);
+        part = text.contains(QChar(kInvalid)) ? QString::fromUtf8(bytes) : text;
+    }
+    return parts.join(QLatin1Char('/'));
 }
 
 } // namespace cp932

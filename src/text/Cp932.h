@@ -63,4 +63,9 @@ std::optional<QByteArray> encode(QStringView text, qsizetype* badIndex = nullptr
 // Encodes text, writing '?' for characters without a form (for settings values only).
 QByteArray encodeLossy(QStringView text);
 
+// How a file name (held as FileIO.h describes) reads: each part of the path that is not UTF-8
+// as code page 932 where that decodes it whole (the names a Windows archive unpacks to), else
+// with U+FFFD for the bytes that are not UTF-8.
+QString fileNameText(const QString& name);
+
 } // namespace cp932

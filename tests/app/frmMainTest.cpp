@@ -7,6 +7,7 @@
 #include "support/FakePrinter.h"
 #include "support/Modal.h"
 #include "support/TempDir.h"
+#include "system/FileIO.h"
 #include "text/Cp932.h"
 #include "ui/QtDesktop.h"
 
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -262,6 +264,54 @@ TEST_F(MainFixture, ADroppedFileLoadsLikeAnOpenedOneAndOthersAreRefused) {
     one.setUrls({QUrl::fromLocalFile(b)});
     EXPECT_TRUE(drop(*w, &one));
     EXPECT_EQ(w->LineCount(), 2u);
+}
+
+// A name in Shift-JIS bytes, as a Windows archive unpacks: the file opens from the command line,
+// the open dialog (which decodes the name lossily) and a drop, and the caption reads it in
+// Japanese; the remembered output name writes to its exact bytes and is kept in KARVEL.INI.
+TEST_F(MainFixture, AShiftJisNamedFileKeepsItsBytesByEveryRoute) {
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/' + sjis("資料");
+    const QByteArray file = folder + '/' + sjis("テスト.txt");
+    const QByteArray out = folder + '/' + sjis("出力.txt");
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    struct Remove { // the temporary folder cannot remove names that are not UTF-8
+        QByteArrayList names;
+        ~Remove() {
+            for (const QByteArray& name : names)
+                ::remove(name.constData());
+        }
+    } remove{{file, out, folder}};
+    ASSERT_TRUE(TempDir::writeBytes(file, sjis("一行目\r\n二行目\r\n")));
+    const QString shown = caption(dir.path() + QStringLiteral("/資料/テスト.txt"));
+    auto opened = [&](frmMain& w, const char* route) {
+        EXPECT_EQ(w.LineList.rowText(1), QStringLiteral("二行目")) << route;
+        EXPECT_EQ(w.windowTitle(), shown) << route;
+        EXPECT_TRUE(desktop.messages.isEmpty()) << route;
+    };
+    // As the arguments give it, with every byte that is not UTF-8 kept.
+    auto w = start(fileNameFromBytes(file));
+    opened(*w, "command line");
+    auto d = start();
+    desktop.openAnswers = {QFile::decodeName(file)}; // as the toolkit's dialog returns it
+    d->toolbarButton(QStringLiteral("btnOpen"))->trigger();
+    opened(*d, "open dialog");
+    auto v = start();
+    QMimeData data; // as a file manager sends it
+    data.setData(QStringLiteral("text/uri-list"), "file://" + file.toPercentEncoding("/") + "\r\n");
+    EXPECT_TRUE(drop(*v, &data));
+    opened(*v, "drop");
+
+    const QByteArray exact = "SelFileName.UTF-8=" + out.toPercentEncoding("/") + "\r\n";
+    dir.write(QStringLiteral("KARVEL.INI"), "FileSel_mode=1\r\nSelFileName=x\r\n" + exact);
+    auto o = start(fileNameFromBytes(file));
+    o->show();
+    o->LineList.setSelected(1, true);
+    whenModalShown(
+        [](QWidget* d) { d->findChild<QPushButton*>(QStringLiteral("cmdOk"))->click(); });
+    o->toolbarButton(QStringLiteral("btnFile"))->trigger();
+    EXPECT_EQ(TempDir::readBytes(out), sjis("二行目\r\n"));
+    o->close();
+    EXPECT_TRUE(TempDir::read(ini()).contains(exact));
 }
 
 TEST_F(MainFixture, ExitWritesTheSettingsFromMenuAndToolbar) {

@@ -10,6 +10,9 @@ class TempDir {
     QString file(const QString& name) const { return dir_.filePath(name); }
     QString write(const QString& name, const QByteArray& bytes) const;
     static QByteArray read(const QString& path);
+    // The same for a name given as the file system's bytes (which need not be UTF-8).
+    static bool writeBytes(const QByteArray& path, const QByteArray& bytes);
+    static QByteArray readBytes(const QByteArray& path);
 
   private:
     QTemporaryDir dir_;

@@ -10,6 +10,32 @@
 
 namespace {
 
+// Any name converts back to its exact bytes; a UTF-8 name reads as its text, and only the
+// bytes that are not UTF-8 (Shift-JIS, a cut sequence, long forms, encoded surrogates, beyond
+// U+10FFFF) are held apart.
+TEST(FileNames, EveryNameComesBackAsItsBytes) {
+    struct Case {
+        QByteArray bytes;
+        int apart; // bytes held apart
+    } cases[] = {
+        {"/home/太郎/😀 100%.txt", 0},
+        {"/tmp/\x83\x65\x83X\x83g.txt", 3},
+        {"\xE6\x97", 2},
+        {"\xC0\xAF\xE0\x80\xAF", 5},
+        {"\xED\xA0\xBD\xED\xB8\x80", 6},
+        {"\xF4\x90\x80\x80\xF4\x8F\xBF\xBF", 4},
+        {"\xFF\xFE\x80\xBF", 4},
+    };
+    for (const Case& c : cases) {
+        const QString name = fileNameFromBytes(c.bytes);
+        EXPECT_EQ(fileNameBytes(name), c.bytes) << c.bytes.toHex().constData();
+        QString text = name;
+        text.removeIf([](QChar ch) { return ch.unicode() >= 0xDC80 && ch.unicode() <= 0xDCFF; });
+        EXPECT_EQ(name.size() - text.size(), c.apart) << c.bytes.toHex().constData();
+        EXPECT_EQ(text, QString::fromUtf8(c.bytes).remove(QChar::ReplacementCharacter));
+    }
+}
+
 TEST(ReadWholeFile, RefusesWhatIsNoRegularFileWithTheRightError) {
     TempDir dir;
     struct Case {
