@@ -114,17 +114,6 @@ void LineListView::tellSelectedCount() {
     }
 }
 
-void LineListView::focusInEvent(QFocusEvent* e) {
-    QAbstractScrollArea::focusInEvent(e);
-    if (countUnheard_)
-        QTimer::singleShot(0, this, [this] {
-            if (countUnheard_ && hasFocus()) {
-                countUnheard_ = false;
-                announceSelectedCount(this);
-            }
-        });
-}
-
 void LineListView::copySelection() {
     if (store_.selectedCount() == 0)
         return; // the clipboard keeps what it had
@@ -351,6 +340,14 @@ void LineListView::focusInEvent(QFocusEvent* e) {
     QAbstractScrollArea::focusInEvent(e);
     if (current_ >= 0)
         viewport()->update(rowRect(current_)); // the outline, whatever moved the focus
+    // A selected count that changed while the focus was elsewhere is told now.
+    if (countUnheard_)
+        QTimer::singleShot(0, this, [this] {
+            if (countUnheard_ && hasFocus()) {
+                countUnheard_ = false;
+                announceSelectedCount(this);
+            }
+        });
 }
 
 void LineListView::focusOutEvent(QFocusEvent* e) {

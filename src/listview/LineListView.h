@@ -57,7 +57,6 @@ class LineListView : public QAbstractScrollArea {
     void focusOutEvent(QFocusEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
     void changeEvent(QEvent*) override;
-    void focusInEvent(QFocusEvent*) override;
     void scrollContentsBy(int, int) override { viewport()->update(); }
 
   private:
