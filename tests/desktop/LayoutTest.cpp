@@ -176,10 +176,10 @@ TEST_P(Layout, StatusPanelsHoldTheirWidestTexts) {
     expectTidy(w.statusBar(), GetParam());
 }
 
-// The texts a widget draws, as it paints itself.
-class DrawnTexts : public QPaintDevice, QPaintEngine {
+// The texts a widget draws, as it paints itself (an image's size and resolution, no pixels).
+class DrawnTexts : public QImage, QPaintEngine {
   public:
-    explicit DrawnTexts(QSize size) : size_(size) {}
+    explicit DrawnTexts(QSize size) : QImage(size, QImage::Format_ARGB32) {}
     QStringList texts;
     QPaintEngine* paintEngine() const override { return const_cast<DrawnTexts*>(this); }
     bool begin(QPaintDevice*) override { return true; }
@@ -189,30 +189,6 @@ class DrawnTexts : public QPaintDevice, QPaintEngine {
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
     void drawTextItem(const QPointF&, const QTextItem& item) override { texts += item.text(); }
     Type type() const override { return User; }
-
-  protected:
-    int metric(PaintDeviceMetric m) const override {
-        switch (m) {
-        case PdmWidth:
-            return size_.width();
-        case PdmHeight:
-            return size_.height();
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatioScaled:
-            return int(devicePixelRatioFScale());
-        default:
-            return 1;
-        }
-    }
-
-  private:
-    QSize size_;
 };
 
 TEST_P(Layout, MenuCaptionsAreWhole) {
