@@ -4,6 +4,7 @@
 #include "document/LineStore.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
 #include <QWindow>

@@ -3,7 +3,6 @@
 // children are its rows, each with its text, its selected and focused states and an action that
 // toggles its selection. The list answers for its selection (count, rows, select, deselect) in
 // time that grows with the selected rows, not with the others.
-#include <QAccessibleWidget>
 #include <cstddef>
 #include <vector>
 
