@@ -4,6 +4,7 @@
 #include "document/LineStore.h"
 
 #include <QAccessible>
+#include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
 #include <QWindow>
@@ -81,9 +82,8 @@ class RowAccessible : public QAccessibleInterface,
         if (name == toggleAction() && isValid())
             view_->setRowSelected(row_, !isSelected());
     }
-    QStringList keyBindingsForAction(const QString& name) const override {
-        return name == toggleAction() ? QStringList{QStringLiteral("Ctrl+Space")} : QStringList();
-    }
+    // Ctrl+Space toggles only the current row: no key binding for every row.
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
     int row() const { return row_; }
 
@@ -252,6 +252,12 @@ class ListAccessible : public QAccessibleWidget, public QAccessibleTableInterfac
     QAccessible::Id notice_ = 0;
 };
 
+QString selectedCountText(std::size_t selected, std::size_t rows) {
+    if (selected == 0)
+        return QStringLiteral("選択している行はありません");
+    return QStringLiteral("全 %1 行中 %2 行を選択しています").arg(rows).arg(selected);
+}
+
 ListAccessible* listOf(LineListView* view) {
     return dynamic_cast<ListAccessible*>(QAccessible::queryAccessibleInterface(view));
 }
@@ -292,12 +298,6 @@ void notifySelectionOf(LineListView* view, const std::vector<std::size_t>& rows)
         event.setChild(int(row));
         QAccessible::updateAccessibility(&event);
     }
-}
-
-QString selectedCountText(std::size_t selected, std::size_t rows) {
-    if (selected == 0)
-        return QStringLiteral("選択している行はありません");
-    return QStringLiteral("全 %1 行中 %2 行を選択しています").arg(rows).arg(selected);
 }
 
 void announceSelectedCount(LineListView* view) {

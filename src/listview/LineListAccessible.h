@@ -3,7 +3,6 @@
 // children are its rows, each with its text, its selected and focused states and an action that
 // toggles its selection. The list answers for its selection (count, rows, select, deselect) in
 // time that grows with the selected rows, not with the others.
-#include <QAccessibleWidget>
 #include <cstddef>
 #include <vector>
 
@@ -19,7 +18,5 @@ void notifyCurrentRow(LineListView* view, std::ptrdiff_t row);
 void notifySelectionOf(LineListView* view, const std::vector<std::size_t>& rows);
 // Has screen readers say how many rows are selected: a notification shown for the list.
 void announceSelectedCount(LineListView* view);
-// The text of that notification.
-QString selectedCountText(std::size_t selected, std::size_t rows);
 // Forgets the row interfaces handed out so far (the document was replaced).
 void forgetRowInterfaces(LineListView* view);
