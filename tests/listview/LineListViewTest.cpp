@@ -2,6 +2,7 @@
 #include "document/LineStore.h"
 #include "document/TextRead.h"
 #include "support/Activation.h"
+#include "support/Clipboard.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
@@ -16,13 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Whether this display has a clipboard a program can set and read back (not on a compositor
-// without a seat, which Wayland's clipboard needs).
-bool clipboardWorks() {
-    QGuiApplication::clipboard()->setText(QStringLiteral("probe"));
-    return QGuiApplication::clipboard()->text() == QStringLiteral("probe");
-}
 
 class ListFixture : public ::testing::Test {
   protected:
