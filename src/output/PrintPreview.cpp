@@ -68,8 +68,10 @@ void SheetView::paintEvent(QPaintEvent*) {
 PrintPreview::PrintPreview(Printer& printer, QWidget* parent) : QWidget(parent), printer_(printer) {
     setObjectName(QStringLiteral("PrintPreview"));
     setWindowTitle(QStringLiteral("印刷プレビュー"));
-    setFocusPolicy(Qt::StrongFocus);
     scroll_ = new QScrollArea(this);
+    // The sheet area takes the focus given to the preview; a screen reader speaks its name (the
+    // sheet's number) and its description (the counts) when it does.
+    setFocusProxy(scroll_);
     // The scroll area would take the page keys for itself.
     scroll_->installEventFilter(this);
     scroll_->setWidgetResizable(true);
@@ -85,11 +87,15 @@ PrintPreview::PrintPreview(Printer& printer, QWidget* parent) : QWidget(parent),
     next_ = new QPushButton(QStringLiteral("▶"), this);
     next_->setObjectName(QStringLiteral("cmdNextSheet"));
     next_->setToolTip(QStringLiteral("次の用紙 (PageDown)"));
+    // Named by what they do, not by their glyphs.
+    previous_->setAccessibleName(QStringLiteral("前の用紙"));
+    next_->setAccessibleName(QStringLiteral("次の用紙"));
     page_ = new QLabel(this);
     count_ = new QLabel(this);
     count_->setObjectName(QStringLiteral("lblCount"));
+    // Reached with Tab; a click leaves the focus on the sheet area.
     for (QPushButton* b : {fit, actual, previous_, next_})
-        b->setFocusPolicy(Qt::NoFocus);
+        b->setFocusPolicy(Qt::TabFocus);
     auto* bar = new QHBoxLayout;
     bar->addWidget(count_, 1);
     bar->addWidget(previous_);
@@ -141,6 +147,8 @@ void PrintPreview::showSheet() {
                        static_cast<QWidget*>(page_)})
         w->setVisible(several);
     page_->setText(QStringLiteral("%1 / %2").arg(sheet_ + 1).arg(sheets_.sheets));
+    scroll_->setAccessibleName(QStringLiteral("用紙 %1").arg(page_->text()));
+    scroll_->setAccessibleDescription(count_->text());
     previous_->setEnabled(sheet_ > 0);
     next_->setEnabled(sheet_ + 1 < sheets_.sheets);
 }

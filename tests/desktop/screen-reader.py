@@ -4,9 +4,11 @@ private session bus, with the program's accessibility always on, reading its tre
 with pyatspi while xdotool types and clicks. Run on an X display with a window manager (as
 on-desktop.sh runs it); KARVEL_PROGRAM names the program. Checks that selecting rows by keyboard
 and mouse is heard row by row, that many rows and a search are heard as a count, that the list
-answers for its selection and toggles a row by its action, and that no control of a dialog reads
-as an empty name."""
+answers for its selection and toggles a row by its action, that no control of a dialog or of the
+print preview reads as an empty name, and that the preview's sheet area speaks its sheet and
+counts when it takes the focus."""
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -95,7 +97,7 @@ def descendants(obj, skip_rows=True):
 
 
 for kind in ('object:state-changed:selected', 'object:state-changed:showing', 'focus:',
-             'window:activate'):
+             'window:activate', 'object:property-change:accessible-name'):
     pyatspi.Registry.registerEventListener(hear, kind)
 pyatspi.Registry.getDesktop(0)  # starts the accessibility bus before the program looks for it
 
@@ -234,6 +236,42 @@ try:
                  lambda e: e[0] == 'window:activate' and e[2] == 'frame')
         wait_for('the list has the focus again', since,
                  lambda e: e[0] == 'focus:' and e[2] in ('list', 'list item'))
+
+    # The print preview after every row was printed three times (more than a sheet): a named
+    # pane whose sheet area speaks its number and counts on focus, its buttons named and on Tab.
+    keys('ctrl+a')
+    for _ in range(3):
+        menu('ファイル(F)', '印刷(F)')
+        pump(1)
+    since = len(heard)
+    menu('ファイル(F)', '印刷プレビュー(V)')
+    e = wait_for('the sheet area takes the focus', since,
+                 lambda e: e[0] == 'focus:' and e[3].startswith('用紙'))
+    if e:
+        sheet = e[4]
+        pane = sheet.parent
+        while pane.getRoleName() not in ('window', 'frame', 'panel') or not pane.name:
+            pane = pane.parent
+        check(pane.name == '印刷プレビュー', 'the preview reads as %s %r' %
+              (pane.getRoleName(), pane.name))
+        # Sheet N of N (how many lines a sheet holds depends on the paper and font).
+        n = re.fullmatch(r'用紙 (\d+) / \1', e[3])
+        counts = [o.name for o in descendants(pane)
+                  if re.fullmatch(r'\d+ 行印字済み・あと約 \d+ 行', o.name)]
+        check(n and int(n[1]) > 1 and [sheet.description] == counts,
+              'the sheet area on focus: %s, %r (counts %s)' % (e[3], sheet.description, counts))
+        since = len(heard)
+        keys('Prior')
+        wait_for('PageUp is heard', since,
+                 lambda e: e[0] == 'object:property-change:accessible-name' and e[4] == sheet and
+                 n and e[3] == '用紙 %d / %s' % (int(n[1]) - 1, n[1]))
+        since = len(heard)
+        keys('Tab', 'Tab', 'Tab', 'Tab')
+        wait_for('Tab reaches the sheet buttons', since,
+                 lambda e: e[0] == 'focus:' and e[3] == '次の用紙')
+        for o in descendants(pane):
+            check(o.name or o.getRoleName() in unnamed_ok,
+                  'the preview: a %s without a name' % o.getRoleName())
 finally:
     app.send_signal(signal.SIGTERM)
     try:
