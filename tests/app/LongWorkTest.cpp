@@ -131,15 +131,6 @@ TEST_F(LongWork, NoSecondCommandStartsWhileOneRuns) {
     EXPECT_EQ(TempDir::read(out).count("\r\n"), 20000);
 }
 
-// The search itself is tested with a store big enough for several reports.
-TEST_F(LongWork, FinishedWorkReportsAndIsNotStopped) {
-    desktop.cancelAfter = -1;
-    w->LineList.setRangeSelected(0, 9, true);
-    trigger("mnuFilePrint");
-    EXPECT_EQ(printer.line.size(), 10);
-    EXPECT_FALSE(w->longWork().running());
-}
-
 // A termination signal while long work runs: the work stops at its next report and unwinds, the
 // command keeps what it keeps, and only then are the settings saved and the page ended.
 // SIGTERM at the first report of the next long work for which when() holds.

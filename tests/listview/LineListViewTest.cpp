@@ -1,8 +1,8 @@
 #include "listview/LineListView.h"
 #include "document/LineStore.h"
-#include "document/TextRead.h"
 #include "support/Activation.h"
 #include "support/Clipboard.h"
+#include "support/DocumentRows.h"
 #include "support/TempDir.h"
 #include "system/RuntimeError.h"
 
@@ -24,8 +24,7 @@ class ListFixture : public ::testing::Test {
         QByteArray text;
         for (int i = 0; i < 100; ++i)
             text += "row " + QByteArray::number(i) + "\r\n";
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("rows.txt"), text), store).error,
-                  ErrorCode::None);
+        ASSERT_TRUE(readBytes(store, text));
         view.resize(300, 200);
         view.show();
         view.documentReset();
@@ -35,15 +34,8 @@ class ListFixture : public ::testing::Test {
     void click(std::ptrdiff_t row, Qt::KeyboardModifiers m = Qt::NoModifier) {
         QTest::mouseClick(view.viewport(), Qt::LeftButton, m, at(row));
     }
-    std::vector<std::size_t> selected() {
-        std::vector<std::size_t> out;
-        for (std::size_t i = 0; i < store.rowCount(); ++i)
-            if (store.isSelected(i))
-                out.push_back(i);
-        return out;
-    }
+    std::vector<std::size_t> selected() const { return selectedRows(store); }
     using Rows = std::vector<std::size_t>;
-    TempDir dir;
     LineStore store;
     LineListView view{store};
 };
@@ -185,11 +177,8 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
         {"nothing selected: the clipboard as it was", "a\r\n", {}, QStringLiteral("before")},
     };
     for (const Case& c : cases) {
-        TempDir dir;
         LineStore store;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("c.txt"), c.file), store).error,
-                  ErrorCode::None)
-            << c.name;
+        ASSERT_TRUE(readBytes(store, c.file)) << c.name;
         for (std::size_t r : c.select)
             store.setSelected(r, true);
         LineListView view(store);
@@ -203,13 +192,12 @@ TEST(CopyKey, CopiesTheSelectedRowsAsText) {
 TEST(CopyKey, ALargeSelectionIsCopiedWhole) {
     if (!clipboardWorks())
         GTEST_SKIP() << "no clipboard on this display (a compositor without a seat)";
-    TempDir dir;
     QByteArray text;
     // Over eight megabytes: converted in two halves at once.
     for (int i = 0; i < 400000; ++i)
         text += "2026-12-01 row " + QByteArray::number(i) + " " + sjis("接続") + "\r\n";
     LineStore store;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), store).error, ErrorCode::None);
+    ASSERT_TRUE(readBytes(store, text));
     store.setRangeSelected(0, store.rowCount() - 1, true);
     LineListView view(store);
     view.show();

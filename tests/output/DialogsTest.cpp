@@ -1,12 +1,11 @@
 #include "document/LineStore.h"
-#include "document/TextRead.h"
 #include "output/frmComment.h"
 #include "output/frmSelFileName.h"
 #include "settings/IniSettings.h"
+#include "support/DocumentRows.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
-#include "system/RuntimeError.h"
 #include "ui/LongWork.h"
 #include "ui/OnScreen.h"
 
@@ -20,8 +19,7 @@ namespace {
 class OutputDialogs : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("in.txt"), "a\r\nb\r\nc\r\n"), rows).error,
-                  ErrorCode::None);
+        ASSERT_TRUE(readBytes(rows, "a\r\nb\r\nc\r\n"));
         rows.setSelected(0, true);
         rows.setSelected(2, true);
         main.move(200, 150);

@@ -52,14 +52,6 @@ TEST_F(PdfPrinting, TwoPrintCommandsShareOneSheetUntilEjected) {
     EXPECT_TRUE(pdfText(printer.writtenFiles()[1]).contains("next document"));
 }
 
-TEST_F(PdfPrinting, AFontChangeBetweenCommandsShowsInTheDocument) {
-    ASSERT_TRUE(print({"sans"}, 0, 10, QStringLiteral("DejaVu Sans")));
-    ASSERT_TRUE(print({"serif"}, 1, 14, QStringLiteral("DejaVu Serif")));
-    const QString fonts = runTool(QStringLiteral("pdffonts"), {printer.writtenFiles().value(0)});
-    EXPECT_TRUE(fonts.contains("DejaVuSans")) << fonts.toStdString();
-    EXPECT_TRUE(fonts.contains("DejaVuSerif")) << fonts.toStdString();
-}
-
 // A larger font near the bottom of a sheet starts a new one rather than drawing below the
 // printable area.
 TEST_F(PdfPrinting, ALargerFontNearTheBottomStartsANewPage) {
@@ -143,6 +135,8 @@ TEST_F(PdfPrinting, HoldsTheLinesOfEachSheetOfThePdf) {
     EXPECT_EQ(open.lines.front().x, 100); // the left margin
     ASSERT_TRUE(printer.endDoc());
     const QString pdf = printer.writtenFiles().value(0);
+    const QString fonts = runTool(QStringLiteral("pdffonts"), {pdf});
+    EXPECT_TRUE(fonts.contains("DejaVuSans") && fonts.contains("DejaVuSerif")) << qPrintable(fonts);
     for (int sheet = 0; sheet < open.sheets; ++sheet) {
         const QString text = pdfToText(
             pdf, {"-f", QString::number(sheet + 1), "-l", QString::number(sheet + 1), "-layout"});

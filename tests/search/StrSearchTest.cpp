@@ -1,10 +1,8 @@
 #include "search/StrSearch.h"
 #include "document/LineStore.h"
-#include "document/TextRead.h"
 #include "support/DocumentRows.h"
 #include "support/FakeDesktop.h"
 #include "support/TempDir.h"
-#include "system/RuntimeError.h"
 #include "text/Cp932.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +24,6 @@ Rows decodedReference(const LineStore& s, const QString& needle) {
 }
 
 TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
-    TempDir dir;
     const QByteArray text = "abc\r\nxabcx\r\nABC\r\n\r\n" +         // 0-3
                             sjis("ソ表示") + "\r\n" +               // 4: 0x5C trail bytes
                             "a\\b\r\n" +                            // 5: a real backslash
@@ -58,7 +55,7 @@ TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("s.txt"), text), rows).error, ErrorCode::None);
+        ASSERT_TRUE(readBytes(rows, text));
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
         EXPECT_EQ(selectedRows(rows), c.rows) << c.needle.toStdString();
         EXPECT_EQ(decodedReference(rows, c.needle), c.rows) << c.needle.toStdString();
@@ -66,11 +63,8 @@ TEST(StrSearch, FindsTheRowsADecodedTextSearchFinds) {
 }
 
 TEST(StrSearch, AddsToTheSelectionAndNeverSelectsEmptyRows) {
-    TempDir dir;
     LineStore rows;
-    ASSERT_EQ(
-        text_read(dir.write(QStringLiteral("s.txt"), "abc\r\nxabcx\r\nABC\r\n\r\n"), rows).error,
-        ErrorCode::None);
+    ASSERT_TRUE(readBytes(rows, "abc\r\nxabcx\r\nABC\r\n\r\n"));
     rows.setSelected(2, true);
     StrSearch(QStringLiteral("abc"), rows);
     EXPECT_EQ(selectedRows(rows), (Rows{0, 1, 2}));
@@ -98,9 +92,8 @@ TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
             text += units[pick(std::size(units))];
         text += "\r\n";
     }
-    TempDir dir;
     LineStore rows;
-    ASSERT_EQ(text_read(dir.write(QStringLiteral("r.txt"), text), rows).error, ErrorCode::None);
+    ASSERT_TRUE(readBytes(rows, text));
     for (int i = 0; i < 300; ++i) {
         QByteArray needleBytes;
         for (int n = 1 + pick(3); n > 0; --n)
@@ -114,7 +107,6 @@ TEST(StrSearch, RandomRowsOfConfusableBytesMatchTheReference) {
 
 // A search string typed through an input method finds the characters the file holds.
 TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
-    TempDir dir;
     const QByteArray text = "9:00\x81\x60"
                             "18:00\r\n" // 0: 〜 as the code page has it
                             "\x81\x7c"
@@ -139,7 +131,7 @@ TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("v.txt"), text), rows).error, ErrorCode::None);
+        ASSERT_TRUE(readBytes(rows, text));
         EXPECT_EQ(StrSearch(c.typed, rows), c.rows.size()) << c.typed.toStdString();
         EXPECT_EQ(selectedRows(rows), c.rows) << c.typed.toStdString();
     }
@@ -147,7 +139,6 @@ TEST(StrSearch, InputMethodVariantsFindTheCodePageCharacters) {
 
 // In a UTF-8 document code points compare exactly; the byte order mark is never part of a row.
 TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
-    TempDir dir;
     const QByteArray text = "\xef\xbb\xbf"
                             "接続 OK\n"              // 0
                             "ERROR 接続できません\n" // 1
@@ -172,7 +163,7 @@ TEST(StrSearch, Utf8DocumentsAreSearchedByCodePoints) {
     };
     for (const Case& c : cases) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("u.txt"), text), rows).error, ErrorCode::None);
+        ASSERT_TRUE(readBytes(rows, text));
         ASSERT_EQ(rows.format().encoding, TextEncoding::Utf8);
         EXPECT_EQ(StrSearch(c.needle, rows), c.rows.size()) << c.needle.toStdString();
         EXPECT_EQ(selectedRows(rows), c.rows) << c.needle.toStdString();
@@ -189,11 +180,9 @@ TEST(StrSearch, AStoppedSearchLeavesTheSelectionAsItWas) {
             "row " + QByteArray::number(i) + *cp932::encode(QString::fromUtf8(tail)) + "\r\n";
         utf8Text += "row " + QByteArray::number(i) + tail + "\n";
     }
-    TempDir dir;
     for (const QByteArray& text : {cp932Text, utf8Text}) {
         LineStore rows;
-        ASSERT_EQ(text_read(dir.write(QStringLiteral("big.txt"), text), rows).error,
-                  ErrorCode::None);
+        ASSERT_TRUE(readBytes(rows, text));
         for (const QString& needle : {QStringLiteral("ERROR"), QStringLiteral("接続"),
                                       QStringLiteral("纊"), QStringLiteral("\u301C"), QString()}) {
             rows.clearSelection();
