@@ -492,9 +492,17 @@ void frmMain::mnuSystemSet_Click() {
 }
 
 void frmMain::mnuPrnSet_Click() {
+    if (work_.running())
+        return;
     // The dialog works on a copy: Cancel leaves the setup as it was.
-    if (const std::unique_ptr<QPrinter> setup = printer_.setupCopy();
-        setup && desktop_.printerSetup(this, *setup))
+    std::unique_ptr<QPrinter> setup;
+    withPrintSystem(QStringLiteral("プリンタを確認しています..."),
+                    [&] { setup = printer_.setupCopy(); });
+    if (!setup) {
+        desktop_.exclamation(this, kAppTitle, printer_.errorText());
+        return;
+    }
+    if (desktop_.printerSetup(this, *setup))
         printer_.applySetup(*setup);
     refreshPreview(); // another paper
 }

@@ -140,7 +140,7 @@ void PrintPreview::zoom(bool fit) {
 }
 
 void PrintPreview::showSheet() {
-    view_->setSheets(sheets_, sheet_, fit_);
+    view_->setSheets(printer_.openSheets(sheet_), sheet_, fit_);
     count_->setText(summary());
     const bool several = sheets_.sheets > 1;
     for (QWidget* w : {static_cast<QWidget*>(previous_), static_cast<QWidget*>(next_),

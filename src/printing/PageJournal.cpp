@@ -106,6 +106,7 @@ ErrorCode PageJournal::begin(const DocumentTarget& target, QString* where) {
     target_ = target;
     pending_.clear();
     headerSize_ = written_ = header.size();
+    starts_ = {headerSize_};
     return {};
 }
 
@@ -131,6 +132,7 @@ ErrorCode PageJournal::writePending() {
 
 void PageJournal::addSheet() {
     pending_.append(char(kSheet));
+    starts_.push_back(written_ + pending_.size());
 }
 
 ErrorCode PageJournal::save() {
@@ -187,6 +189,14 @@ std::vector<qint64> PageJournal::sheetStarts() const {
     std::vector<qint64> starts{headerSize_};
     walk(fd_.get(), headerSize_, [&](qint64 at) { return starts.push_back(at), true; }, {});
     return starts;
+}
+
+ErrorCode PageJournal::readOpenSheet(int sheet, const std::function<void(const DrawnLine&)>& line) {
+    if (sheet < 0 || std::size_t(sheet) >= starts_.size())
+        return {};
+    if (const ErrorCode error = writePending())
+        return error;
+    return readSheet(starts_[std::size_t(sheet)], line);
 }
 
 ErrorCode PageJournal::readSheet(qint64 start,

@@ -59,6 +59,8 @@ class PageJournal {
     std::vector<qint64> sheetStarts() const;
     // Reads one sheet's lines back in the order they were drawn.
     ErrorCode readSheet(qint64 start, const std::function<void(const DrawnLine&)>& line) const;
+    // The same for a sheet (from 0) of the record this program keeps open.
+    ErrorCode readOpenSheet(int sheet, const std::function<void(const DrawnLine&)>& line);
 
     // Whether there are records in the folder (held by a running program or not).
     static bool anyLeftOpen();
@@ -71,6 +73,7 @@ class PageJournal {
     DocumentTarget target_;
     QByteArray pending_;
     qint64 headerSize_ = 0;
-    qint64 written_ = 0; // whole records on disk, header included
+    qint64 written_ = 0;         // whole records on disk, header included
+    std::vector<qint64> starts_; // where each sheet of the open record begins
     ErrorCode writePending();
 };

@@ -21,14 +21,14 @@ struct DrawnLine {
     friend bool operator==(const DrawnLine&, const DrawnLine&) = default;
 };
 
-// The open document: every line drawn since it began, on the paper it goes to.
+// The open document, on the paper it goes to: its sheets, and the lines drawn on one of them.
 struct OpenSheets {
     QSizeF paper;     // twips
     QRectF printable; // twips, on the paper
     int sheets = 1;   // sheets begun (an empty document shows one empty sheet)
     int linesOnLastSheet = 0;
     int linesThatStillFit = 0; // on the last sheet, in the current font
-    QList<DrawnLine> lines;
+    QList<DrawnLine> lines;    // those of the sheet asked for
 };
 
 class Printer {
@@ -57,15 +57,16 @@ class Printer {
     virtual bool documentsLeftOpen() { return false; }
     virtual QString errorText() const = 0;
     // The setup in effect (printer, paper, orientation, copies, ...) on a printer of its own
-    // that the setup dialog may change (nullptr where there is none to set up); applySetup takes
-    // what was changed on it, from the next document on.
+    // that the setup dialog may change (nullptr, with errorText() saying why, where there is
+    // none to set up); applySetup takes what was changed on it, from the next document on.
     virtual std::unique_ptr<QPrinter> setupCopy() { return nullptr; }
     virtual void applySetup(const QPrinter& chosen) { (void)chosen; }
     // The long work a print command or an eject runs under (nullptr: none): waits on the print
     // system show in its progress window and end when it is stopped.
     virtual void setProgress(Progress* progress) { (void)progress; }
-    // What the open document holds so far, from the record of what was drawn.
-    virtual OpenSheets openSheets() = 0;
+    // What the open document holds so far, from the record of what was drawn, with the lines of
+    // one sheet (from 0; -1 for the last).
+    virtual OpenSheets openSheets(int sheet = -1) = 0;
 };
 
 // Lets the printer wait with a work's progress window while the object lives.

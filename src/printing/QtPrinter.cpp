@@ -320,8 +320,7 @@ struct QtPrinter::State {
     // are those of the characters' own widths, and the page gets one run per line.
     QString run;
     double runX = 0;
-    // The record of the open document.
-    QList<DrawnLine> drawn;
+    // Where the open document has come to (what was drawn is in the journal).
     int sheet = 0;
     int linesOnSheet = 0;
 
@@ -407,7 +406,6 @@ struct QtPrinter::State {
     }
     // The record starts again with the next document.
     void forgetRecord() {
-        drawn.clear();
         sheet = 0;
         linesOnSheet = 0;
     }
@@ -415,8 +413,7 @@ struct QtPrinter::State {
     void flushRun() {
         if (run.isEmpty())
             return;
-        drawn.append(runAsDrawn());
-        journal.addLine(drawn.last());
+        journal.addLine(runAsDrawn());
         run.clear();
     }
 
@@ -458,7 +455,16 @@ void QtPrinter::setProgress(Progress* progress) {
 }
 
 std::unique_ptr<QPrinter> QtPrinter::setupCopy() {
-    // Made here only: making a printer asks the print system, as the dialog itself does.
+    // Made here only: making a printer asks the print system, as the dialog itself does; a print
+    // system that does not answer would hold the window, so it is asked first, off its thread.
+    if (d->requestedPdfDirectory.isEmpty()) {
+        QString whyNot;
+        if (!waitForPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }, d->progress, &whyNot,
+                                               std::chrono::seconds(5))) {
+            error_ = QStringLiteral("プリンタの設定を開けません。\n理由: %1。").arg(whyNot);
+            return nullptr;
+        }
+    }
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
     p->setDocName(QStringLiteral("Karvel"));
     const PrintSetup& s = d->setup;
@@ -565,7 +571,7 @@ bool QtPrinter::begin() {
     return true;
 }
 
-OpenSheets QtPrinter::openSheets() {
+OpenSheets QtPrinter::openSheets(int sheet) {
     OpenSheets open;
     const QPageLayout layout = d->layoutInEffect();
     open.paper = layout.fullRectPoints().size() * 20.0;
@@ -575,8 +581,10 @@ OpenSheets QtPrinter::openSheets() {
     if (active) {
         open.sheets = d->sheet + 1;
         open.linesOnLastSheet = d->linesOnSheet;
-        open.lines = d->drawn;
-        if (!d->run.isEmpty()) // the line being printed, not yet ended
+        const int shown = sheet < 0 ? d->sheet : std::min(sheet, d->sheet);
+        // Read back from the journal: only one sheet's lines are ever held.
+        d->journal.readOpenSheet(shown, [&](const DrawnLine& line) { open.lines.append(line); });
+        if (shown == d->sheet && !d->run.isEmpty()) // the line being printed, not yet ended
             open.lines.append(d->runAsDrawn());
     }
     // A line fits where its top plus its height stays within the printable height.

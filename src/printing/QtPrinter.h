@@ -31,7 +31,7 @@ class QtPrinter : public Printer {
     QString endDocumentsLeftOpen() override;
     bool documentsLeftOpen() override;
     QString errorText() const override { return error_; }
-    OpenSheets openSheets() override;
+    OpenSheets openSheets(int sheet = -1) override;
     void setProgress(Progress* progress) override;
 
     std::unique_ptr<QPrinter> setupCopy() override;

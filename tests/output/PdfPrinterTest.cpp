@@ -132,7 +132,10 @@ TEST_F(PdfPrinting, HoldsTheLinesOfEachSheetOfThePdf) {
     ASSERT_GE(open.sheets, 2);
     EXPECT_EQ(open.lines.last().family, QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(open.lines.last().points, 16);
-    EXPECT_EQ(open.lines.front().x, 100); // the left margin
+    QList<QList<DrawnLine>> bySheet;
+    for (int sheet = 0; sheet < open.sheets; ++sheet)
+        bySheet << printer.openSheets(sheet).lines;
+    EXPECT_EQ(bySheet.front().front().x, 100); // the left margin
     ASSERT_TRUE(printer.endDoc());
     const QString pdf = printer.writtenFiles().value(0);
     const QString fonts = runTool(QStringLiteral("pdffonts"), {pdf});
@@ -142,9 +145,8 @@ TEST_F(PdfPrinting, HoldsTheLinesOfEachSheetOfThePdf) {
             pdf, {"-f", QString::number(sheet + 1), "-l", QString::number(sheet + 1), "-layout"});
         qsizetype from = 0;
         double lastY = -1;
-        for (const DrawnLine& line : open.lines) {
-            if (line.sheet != sheet)
-                continue;
+        for (const DrawnLine& line : bySheet[sheet]) {
+            EXPECT_EQ(line.sheet, sheet);
             EXPECT_GT(line.y, lastY); // downwards on the sheet
             lastY = line.y;
             const qsizetype at = text.indexOf(line.text, from);

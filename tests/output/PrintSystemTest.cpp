@@ -162,7 +162,7 @@ TEST_F(PrintSystem, AFileChosenInSetupGetsANewNameForEachDocument) {
 
 // A daemon that stops answering while the page is ejected never holds the caller: the wait goes
 // on with the work's progress (so the window keeps painting), Cancel or the time limit keeps the
-// page as a PDF, and the message says why.
+// page as a PDF, and the message says why; printer setup is not opened on it.
 TEST_F(PrintSystem, AServerThatDoesNotAnswerIsWaitedForWithProgressAndTold) {
     struct Case {
         int goOnFor;
@@ -185,6 +185,16 @@ TEST_F(PrintSystem, AServerThatDoesNotAnswerIsWaitedForWithProgressAndTold) {
         EXPECT_TRUE(message.contains(kept)) << message.toStdString();
         EXPECT_TRUE(pdfToText(kept).contains("while paused"));
     }
+    // Printer setup, which asks the print system itself, is not opened on one that does not
+    // answer.
+    cups->pause();
+    CancellingProgress progress(10);
+    {
+        const PrinterProgress waiting(*printer, &progress);
+        EXPECT_EQ(printer->setupCopy(), nullptr);
+    }
+    cups->resume();
+    EXPECT_TRUE(printer->errorText().contains(QStringLiteral("取り消しました")));
 }
 
 // The page arrives as the preview shows it: an A5 landscape page through a PDF queue's filters

@@ -57,7 +57,7 @@ class FakePrinter : public Printer {
     QString errorText() const override {
         return endDocFailure.isEmpty() ? QStringLiteral("印刷できません。") : endDocFailure;
     }
-    OpenSheets openSheets() override {
+    OpenSheets openSheets(int = -1) override {
         OpenSheets s;
         for (qsizetype i = 0; i < line.size(); ++i)
             s.lines.append({0, 0, double(i) * 200, line[i], family, points});
