@@ -6,6 +6,7 @@
 #include "listview/LineListView.h"
 #include "output/OutputRules.h"
 #include "search/StrSearch.h"
+#include "support/Clipboard.h"
 #include "support/FakeDesktop.h"
 #include "support/FakePrinter.h"
 #include "support/TempDir.h"
@@ -136,7 +137,10 @@ TEST_F(Faults, AFileLargerThanTheMemoryAllowedGivesAMessage) {
         EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "the load crashed";
         EXPECT_EQ(child.exitCode(), 0) << c.file.toStdString() << " " << c.limitMiB;
     }
-    // Copying every row takes no more than half their size again.
+    // Copying every row takes no more than half their size again (read back from the clipboard,
+    // which a compositor without a seat does not have).
+    if (!clipboardWorks())
+        return;
     QProcess child;
     child.start(QStringLiteral(KARVEL_LOAD_UNDER_LIMIT), {QStringLiteral("--copy"), longLines});
     ASSERT_TRUE(child.waitForFinished(120000));
