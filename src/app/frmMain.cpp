@@ -188,7 +188,7 @@ void frmMain::Form_Unload() {
     state.top = windowPositionsKnown() ? float(twips::fromPixels(y())) : startTop_;
     state.left = windowPositionsKnown() ? float(twips::fromPixels(x())) : startLeft_;
     state.height = float(twips::fromPixels(height()));
-    state.width = float(twips::fromPixels(width()));
+    state.width = float(twips::fromPixels(width() - previewGrowth_)); // the list's window
     state.fontName = list_->font().family();
     state.fontSize = float(reportedFontSize(list_->font()));
     if (!keepIniFile_)
@@ -409,11 +409,31 @@ void frmMain::mnuFilePreview_Click() {
         preview_ = new PrintPreview(printer_, pane);
         pane->setWidget(preview_);
         addDockWidget(Qt::RightDockWidgetArea, pane);
-        resizeDocks({pane}, {width() / 2}, Qt::Horizontal);
+        pane->hide();
+        // Closed or floated, the pane gives back the width the window took on for it.
+        const auto giveBack = [this, pane] {
+            if (previewGrowth_ > 0 && (pane->isHidden() || pane->isFloating())) {
+                resize(width() - previewGrowth_, height());
+                previewGrowth_ = 0;
+            }
+        };
+        connect(pane, &QDockWidget::visibilityChanged, this, giveBack);
+        connect(pane, &QDockWidget::topLevelChanged, this, giveBack);
     }
     preview_->refresh();
     auto* pane = static_cast<QDockWidget*>(preview_->parentWidget());
-    pane->show();
+    if (pane->isHidden()) {
+        // The window widens by the pane as far as its screen has room, so that the list keeps
+        // its width.
+        const int paneWidth = std::max(pane->sizeHint().width(), width() / 2);
+        const int room = screen()->availableGeometry().right() - frameGeometry().right();
+        if (!isMaximized() && !isFullScreen() && previewGrowth_ == 0) {
+            previewGrowth_ = std::clamp(room, 0, paneWidth);
+            resize(width() + previewGrowth_, height());
+        }
+        pane->show();
+        resizeDocks({pane}, {paneWidth}, Qt::Horizontal);
+    }
     pane->raise();
     preview_->setFocus(Qt::OtherFocusReason);
 }

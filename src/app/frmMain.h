@@ -117,6 +117,7 @@ class frmMain : public QMainWindow {
     bool minimizedUnseen_ = false;
     bool watchingWindowState_ = false;
     QPointer<PrintPreview> preview_;
+    int previewGrowth_ = 0; // the width the window took on for the preview pane
     Desktop& desktop_;
     Printer& printer_;
     LongWork work_;

@@ -167,11 +167,16 @@ TEST_F(Placement, DialogsOpenedNearAScreenEdgeStayOnThatScreen) {
 }
 
 // The preview is a pane of the main window beside the list, on every platform: no window
-// manager can stack it over the list, and it stays on the main window's screen.
+// manager can stack it over the list, and it stays on the main window's screen. The window
+// widens by the pane where the screen has room (the list keeps its width) and narrows again when
+// the pane is closed.
 TEST_F(Placement, ThePreviewOpensBesideTheList) {
     auto w = start("");
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const int listWidth = w->List1()->width(), windowWidth = w->width();
+    const bool room =
+        w->frameGeometry().right() + windowWidth < w->screen()->availableGeometry().right();
     w->findChild<QAction*>(QStringLiteral("mnuFilePreview"))->trigger();
     auto* preview = w->findChild<QWidget*>(QStringLiteral("PrintPreview"));
     ASSERT_NE(preview, nullptr);
@@ -181,6 +186,11 @@ TEST_F(Placement, ThePreviewOpensBesideTheList) {
     const QRect pane(preview->mapTo(w.get(), QPoint()), preview->size());
     EXPECT_FALSE(list.intersects(pane));
     EXPECT_GT(list.width(), 0);
+    if (room) {
+        EXPECT_GE(w->List1()->width(), listWidth - 2) << "the list was narrowed for the pane";
+    }
+    static_cast<QWidget*>(preview->parentWidget())->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->width() == windowWidth; }));
 }
 
 } // namespace
