@@ -75,7 +75,11 @@ frmMain::frmMain(const QString& programDir, Desktop& desktop, Printer& printer, 
     qApp->installEventFilter(this);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The preview pane goes after this window's own part is gone: it tells it nothing then.
+    if (preview_)
+        preview_->parentWidget()->disconnect(this);
+}
 
 QAction* frmMain::toolbarButton(const QString& key) const {
     const auto* bar = findChild<QToolBar*>(QStringLiteral("ToolbarMain"));
