@@ -14,12 +14,10 @@ namespace {
 
 constexpr std::size_t kMaxDecodedUnits = 4096;
 
-class RowAccessible : public QAccessibleInterface,
-                      public QAccessibleTableCellInterface,
-                      public QAccessibleActionInterface {
+// A part of the list with no children and no object of its own: a row, or a notice.
+class ListPartAccessible : public QAccessibleInterface {
   public:
-    RowAccessible(LineListView* view, int row) : view_(view), row_(row) {}
-    bool isValid() const override { return view_ && std::size_t(row_) < view_->store().rowCount(); }
+    explicit ListPartAccessible(LineListView* view) : view_(view) {}
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override {
@@ -29,6 +27,17 @@ class RowAccessible : public QAccessibleInterface,
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+  protected:
+    QPointer<LineListView> view_;
+};
+
+class RowAccessible : public ListPartAccessible,
+                      public QAccessibleTableCellInterface,
+                      public QAccessibleActionInterface {
+  public:
+    RowAccessible(LineListView* view, int row) : ListPartAccessible(view), row_(row) {}
+    bool isValid() const override { return view_ && std::size_t(row_) < view_->store().rowCount(); }
     QString text(QAccessible::Text t) const override {
         if (!isValid() || t != QAccessible::Name)
             return QString();
@@ -88,25 +97,15 @@ class RowAccessible : public QAccessibleInterface,
     int row() const { return row_; }
 
   private:
-    QPointer<LineListView> view_;
     int row_;
 };
 
 // A notification shown for the list: screen readers read its text out when it is shown. It is
 // not drawn (sighted users see the selection itself) and is no child of the list.
-class NoticeAccessible : public QAccessibleInterface {
+class NoticeAccessible : public ListPartAccessible {
   public:
-    explicit NoticeAccessible(LineListView* view) : view_(view) {}
+    explicit NoticeAccessible(LineListView* view) : ListPartAccessible(view) {}
     bool isValid() const override { return view_; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return view_ ? QAccessible::queryAccessibleInterface(view_) : nullptr;
-    }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? text_ : QString();
     }
@@ -123,7 +122,6 @@ class NoticeAccessible : public QAccessibleInterface {
     }
 
   private:
-    QPointer<LineListView> view_;
     QString text_;
 };
 

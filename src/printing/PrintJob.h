@@ -45,6 +45,15 @@ bool isCompletePdf(const QString& path);
 // Why a wait ended before the print system answered, in Japanese.
 QString stoppedWaitingReason(bool cancelled);
 
+// Starts call on a thread of its own; its answer comes through the future (the thread ends on its
+// own, whoever still waits for it).
+template <typename T> std::future<T> askPrintSystem(std::function<T()> call) {
+    auto task = std::make_shared<std::packaged_task<T()>>(std::move(call));
+    std::future<T> answer = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    return answer;
+}
+
 // Runs call on a thread of its own while the window waits: progress (where given) is asked
 // every 20 ms and ends the wait when it says stop; the wait ends anyway after limit. nullopt
 // when the wait ended first, with *whyNot saying why (the call then finishes on its own and its
@@ -52,9 +61,7 @@ QString stoppedWaitingReason(bool cancelled);
 template <typename T>
 std::optional<T> waitForPrintSystem(std::function<T()> call, Progress* progress, QString* whyNot,
                                     std::chrono::milliseconds limit = std::chrono::seconds(12)) {
-    auto task = std::make_shared<std::packaged_task<T()>>(std::move(call));
-    std::future<T> answer = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
+    std::future<T> answer = askPrintSystem(std::move(call));
     const auto until = std::chrono::steady_clock::now() + limit;
     while (answer.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
         const bool cancelled = progress && !progress->advance(0, 0);

@@ -310,7 +310,8 @@ struct QtPrinter::State {
 
     PageJournal journal; // the open document (open while there is one)
     QBuffer measureBuffer;
-    std::unique_ptr<QPdfWriter> measure; // measures on the paper in effect
+    // Measures on the paper in effect; made again once the paper changes (paperChanged).
+    std::unique_ptr<QPdfWriter> measure;
     QFont font;
     double x = 0; // twips
     double y = 0; // device pixels from the top of the printable area
@@ -337,13 +338,14 @@ struct QtPrinter::State {
                                 : setup.layout.value_or(usualLayout(defaultPaper));
     }
     QPdfWriter& device() {
-        const QPageLayout layout = layoutInEffect();
-        if (!measure || !measure->pageLayout().isEquivalentTo(layout)) {
+        if (!measure) {
             measure = std::make_unique<QPdfWriter>(&measureBuffer);
-            layOut(*measure, layout);
+            layOut(*measure, layoutInEffect());
         }
         return *measure;
     }
+    // A document began or ended, or setup chose other paper.
+    void paperChanged() { measure.reset(); }
     double toTwips(double px) { return px * 1440.0 / device().resolution(); }
     QFontMetricsF metrics() { return QFontMetricsF(font, &device()); }
     double printableHeight() {
@@ -406,6 +408,7 @@ struct QtPrinter::State {
     }
     // The record starts again with the next document.
     void forgetRecord() {
+        paperChanged();
         sheet = 0;
         linesOnSheet = 0;
     }
@@ -432,12 +435,8 @@ struct QtPrinter::State {
 QtPrinter::QtPrinter(const QString& pdfDirectory) : d(std::make_unique<State>()) {
     d->requestedPdfDirectory = pdfDirectory;
     d->font = printFont(d->font.family(), 9);
-    if (pdfDirectory.isEmpty()) {
-        auto task =
-            std::make_shared<std::packaged_task<PrinterLookup()>>([] { return lookUpPrinter(); });
-        d->atStart = task->get_future().share();
-        std::thread([task] { (*task)(); }).detach();
-    }
+    if (pdfDirectory.isEmpty())
+        d->atStart = askPrintSystem<PrinterLookup>([] { return lookUpPrinter(); }).share();
 }
 
 QString QtPrinter::knownDefaultPrinter() const {
@@ -525,6 +524,7 @@ void QtPrinter::applySetup(const QPrinter& chosen) {
     s.toPage = range ? chosen.toPage() : 0;
     if (QPrintEngine* engine = const_cast<QPrinter&>(chosen).printEngine())
         s.otherOptions = engine->property(kCupsOptionsKey).toStringList();
+    d->paperChanged();
     d->widths.clear();
 }
 
@@ -559,8 +559,10 @@ double QtPrinter::pageWidth() {
 bool QtPrinter::begin() {
     if (d->journal.isOpen())
         return true;
+    const DocumentTarget target = d->nextTarget(); // may learn the default printer's paper
+    d->paperChanged();
     QString where;
-    if (const ErrorCode error = d->journal.begin(d->nextTarget(), &where)) {
+    if (const ErrorCode error = d->journal.begin(target, &where)) {
         error_ = QStringLiteral("印刷できません。印刷中のページを記録するファイルを %1 に作れません"
                                 "。\n%2")
                      .arg(where, error.description());
